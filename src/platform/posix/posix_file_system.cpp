@@ -1,0 +1,385 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <strings.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "platform/posix/unique_fd.h"
+
+namespace {
+
+constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+
+FileTime FileTimeFromTimestamp(std::int64_t seconds, std::uint32_t nanoseconds) {
+    if (seconds < -kSecondsFrom1601To1970) {
+        return 0;
+    }
+    const auto since1601 = static_cast<std::uint64_t>(seconds + kSecondsFrom1601To1970);
+    if (since1601 > kLatestShownFileTime / 10'000'000) {
+        return kLatestShownFileTime;
+    }
+    return std::min(since1601 * 10'000'000 + nanoseconds / 100, kLatestShownFileTime);
+}
+
+// The birth time where the file system keeps one, unless the modification
+// time is earlier (content copied with its times kept).
+FileTime CreationTime(const struct statx& info) {
+    const FileTime modified = FileTimeFromTimestamp(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
+    if ((info.stx_mask & STATX_BTIME) == 0 ||
+        (info.stx_btime.tv_sec == 0 && info.stx_btime.tv_nsec == 0)) {
+        return modified;
+    }
+    return std::min(modified, FileTimeFromTimestamp(info.stx_btime.tv_sec, info.stx_btime.tv_nsec));
+}
+
+// Read-only as Windows means it: no write permission, whoever asks.
+bool IsReadOnly(const struct stat& info, const std::string& path) {
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Opens without blocking on FIFOs or devices; only regular files are kept.
+UniqueFd OpenRegularForReading(const std::string& path) {
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        return fd;
+    }
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+        return UniqueFd();
+    }
+    return fd;
+}
+
+int WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+int SyncFolder(const std::string& folder) {
+    UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) {
+        return errno;
+    }
+    // Some file systems cannot sync a folder; the rename itself has happened.
+    if (fsync(dir.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        return errno;
+    }
+    return 0;
+}
+
+class PosixInputFile final : public InputFile {
+  public:
+    explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t count = read(fd_.get(), buffer, size);
+            if (count >= 0) {
+                return count;
+            }
+            if (errno != EINTR) {
+                error_ = errno;
+                return -1;
+            }
+        }
+    }
+    int LastError() const override { return error_; }
+
+  private:
+    UniqueFd fd_;
+    int error_ = 0;
+};
+
+class PosixReplacementFile final : public ReplacementFile {
+  public:
+    PosixReplacementFile(UniqueFd fd, UniqueFd targetLock, std::string tempPath, std::string target)
+        : fd_(std::move(fd)),
+          targetLock_(std::move(targetLock)),
+          tempPath_(std::move(tempPath)),
+          target_(std::move(target)) {}
+
+    ~PosixReplacementFile() override {
+        if (!committed_) {
+            fd_.reset();
+            unlink(tempPath_.c_str());
+        }
+    }
+
+    int Write(const char* data, std::size_t size) override {
+        return WriteAll(fd_.get(), data, size);
+    }
+
+    int Commit() override {
+        if (fsync(fd_.get()) != 0) {
+            return errno;
+        }
+        if (const int closed = fd_.close(); closed != 0) {
+            return closed;
+        }
+        if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
+            return errno;
+        }
+        committed_ = true;
+        return SyncFolder(FolderOf(target_));
+    }
+
+  private:
+    UniqueFd fd_;
+    UniqueFd targetLock_;
+    std::string tempPath_;
+    std::string target_;
+    bool committed_ = false;
+};
+
+// Copies into a file created exclusively, then removes the source. A failure
+// removes the partial copy and leaves the source where it was.
+int CopyThenRemove(const std::string& from, const std::string& to) {
+    UniqueFd source(open(from.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    if (!source) {
+        return errno;
+    }
+    struct stat info {};
+    if (fstat(source.get(), &info) != 0) {
+        return errno;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return EISDIR;
+    }
+    UniqueFd target(
+        open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
+    if (!target) {
+        return errno;
+    }
+    auto fail = [&](int error) {
+        target.reset();
+        unlink(to.c_str());
+        return error;
+    };
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t count = read(source.get(), buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        if (count == 0) {
+            break;
+        }
+        if (const int error =
+                WriteAll(target.get(), buffer.data(), static_cast<std::size_t>(count))) {
+            return fail(error);
+        }
+    }
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    futimens(target.get(), times);
+    if (fsync(target.get()) != 0) {
+        return fail(errno);
+    }
+    if (const int closed = target.close(); closed != 0) {
+        return fail(closed);
+    }
+    if (unlink(from.c_str()) != 0) {
+        const int error = errno;
+        unlink(to.c_str());
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::optional<CacheFileInfo> PosixFileSystem::QueryCacheFile(const std::string& path) {
+    const UniqueFd fd = OpenRegularForReading(path);
+    if (!fd) {
+        return std::nullopt;
+    }
+    struct statx info {};
+    if (statx(fd.get(), "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    return CacheFileInfo{info.stx_size, CreationTime(info)};
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::OpenExclusiveForReading(const std::string& path) {
+    UniqueFd fd = OpenRegularForReading(path);
+    if (!fd || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return nullptr;
+    }
+    return std::make_unique<PosixInputFile>(std::move(fd));
+}
+
+std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::string& path,
+                                                                    int& error) {
+    mode_t mode = 0644;
+    UniqueFd targetLock;
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0) {
+        if (!S_ISREG(target.st_mode)) {
+            error = S_ISDIR(target.st_mode) ? EISDIR : EACCES;
+            return nullptr;
+        }
+        if (IsReadOnly(target, path)) {
+            error = EACCES;
+            return nullptr;
+        }
+        mode = target.st_mode & 07777;
+        targetLock.reset(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (targetLock && flock(targetLock.get(), LOCK_EX | LOCK_NB) != 0) {
+            error = errno == EWOULDBLOCK ? ETXTBSY : errno;
+            return nullptr;
+        }
+    } else if (errno != ENOENT) {
+        error = errno;
+        return nullptr;
+    }
+    std::string tempPath = path + ".XXXXXX";
+    UniqueFd fd(mkostemp(tempPath.data(), O_CLOEXEC));
+    if (!fd) {
+        error = errno;
+        return nullptr;
+    }
+    fchmod(fd.get(), mode);
+    if (targetLock && geteuid() == 0) {
+        // Written as root for the player: the file stays the player's.
+        [[maybe_unused]] const int ignored = fchown(fd.get(), target.st_uid, target.st_gid);
+    }
+    return std::make_unique<PosixReplacementFile>(std::move(fd), std::move(targetLock),
+                                                  std::move(tempPath), path);
+}
+
+int PosixFileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+        // No RENAME_NOREPLACE here: a hard link fails on an existing name too.
+        if (link(from.c_str(), to.c_str()) == 0) {
+            return unlink(from.c_str()) == 0 ? 0 : errno;
+        }
+        error = errno;
+        if (error != EPERM && error != ENOTSUP && error != EXDEV) {
+            return error;
+        }
+        error = EXDEV;
+    }
+    return error == EXDEV ? CopyThenRemove(from, to) : error;
+}
+
+int PosixFileSystem::RemoveFile(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return errno;
+    }
+    if (S_ISDIR(info.st_mode) || (!S_ISLNK(info.st_mode) && IsReadOnly(info, path))) {
+        return EACCES;
+    }
+    return unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+std::string PosixFileSystem::MatchFolderName(const std::string& parent, const std::string& name) {
+    DIR* dir = opendir(parent.empty() ? "." : parent.c_str());
+    if (dir == nullptr) {
+        return name;
+    }
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(dir)) {
+        if (name == entry->d_name) {
+            closedir(dir);
+            return name;
+        }
+        if (strcasecmp(name.c_str(), entry->d_name) == 0) {
+            matches.emplace_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    if (matches.empty()) {
+        return name;
+    }
+    // Several spellings: the same choice on every run.
+    return *std::min_element(matches.begin(), matches.end());
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
+
+FileErrorCause FileErrorCauseOf(int error) {
+    switch (error) {
+        case 0:
+            return FileErrorCause::None;
+        case EBADF:
+            return FileErrorCause::FileNotFound;
+        case ENOENT:
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case EINVAL:
+        case ELOOP:
+            return FileErrorCause::BadPath;
+        case EMFILE:
+        case ENFILE:
+            return FileErrorCause::TooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EEXIST:
+        case EISDIR:
+            return FileErrorCause::AccessDenied;
+        case ENOEXEC:
+            return FileErrorCause::InvalidFile;
+        case EBUSY:
+        case ENOTEMPTY:
+            return FileErrorCause::RemoveCurrentDir;
+        case ESPIPE:
+            return FileErrorCause::BadSeek;
+        case EIO:
+        case ENXIO:
+        case ENODEV:
+            return FileErrorCause::HardIO;
+        case ETXTBSY:
+        case EWOULDBLOCK:
+            return FileErrorCause::SharingViolation;
+        case EDEADLK:
+        case ENOLCK:
+            return FileErrorCause::LockViolation;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return FileErrorCause::DiskFull;
+        default:
+            return FileErrorCause::Generic;
+    }
+}
+
+int InvalidNameError() {
+    return EINVAL;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+// Files on a POSIX system, behaving as far as it can as they do on Windows:
+// read-only files refuse deletion and replacement, moves never overwrite.
+class PosixFileSystem final : public FileSystem {
+  public:
+    std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override;
+    std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
+    std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
+                                                       int& error) override;
+    int MoveWithoutReplacing(const std::string& from, const std::string& to) override;
+    int RemoveFile(const std::string& path) override;
+    std::string MatchFolderName(const std::string& parent, const std::string& name) override;
+};

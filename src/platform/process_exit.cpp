@@ -1,0 +1,7 @@
+#include "platform/process_exit.h"
+
+#include <cstdlib>
+
+void RuntimeProcessExit::Exit(int code) {
+    std::exit(code);
+}

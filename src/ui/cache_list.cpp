@@ -1,0 +1,74 @@
+#include "ui/cache_list.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "ui/entry_order.h"
+
+namespace {
+
+bool EntryBefore(const CacheListEntry& a, const CacheListEntry& b) {
+    return CompareEntries(a.text, b.text) < 0;
+}
+
+}  // namespace
+
+int CacheList::AddText(std::string text) {
+    const auto place = std::lower_bound(entries_.begin(), entries_.end(), text,
+                                        [](const CacheListEntry& entry, const std::string& t) {
+                                            return CompareEntries(entry.text, t) < 0;
+                                        });
+    const auto inserted = entries_.insert(place, CacheListEntry{std::move(text), std::nullopt});
+    ++revision_;
+    return static_cast<int>(inserted - entries_.begin());
+}
+
+void CacheList::AddEntries(std::vector<CacheListEntry> entries) {
+    if (entries.empty()) {
+        return;
+    }
+    std::stable_sort(entries.begin(), entries.end(), EntryBefore);
+    if (entries_.empty()) {
+        entries_ = std::move(entries);
+    } else {
+        const auto middle = static_cast<std::ptrdiff_t>(entries_.size());
+        entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
+                        std::make_move_iterator(entries.end()));
+        std::inplace_merge(entries_.begin(), entries_.begin() + middle, entries_.end(),
+                           EntryBefore);
+    }
+    ++revision_;
+}
+
+void CacheList::Assign(std::vector<CacheListEntry> entries) {
+    entries_ = std::move(entries);
+    ++revision_;
+}
+
+std::vector<CacheListEntry> CacheList::Release() {
+    ++revision_;
+    return std::exchange(entries_, {});
+}
+
+void CacheList::SetRecord(int index, std::string record) {
+    if (index >= 0 && index < Count()) {
+        entries_[static_cast<std::size_t>(index)].record = std::move(record);
+        ++revision_;
+    }
+}
+
+const std::string* CacheList::Record(int index) const {
+    if (index < 0 || index >= Count()) {
+        return nullptr;
+    }
+    const auto& record = entries_[static_cast<std::size_t>(index)].record;
+    return record ? &*record : nullptr;
+}
+
+void CacheList::Delete(int index) {
+    if (index >= 0 && index < Count()) {
+        entries_.erase(entries_.begin() + index);
+        ++revision_;
+    }
+}

@@ -1,0 +1,59 @@
+#include "ui/entry_order.h"
+
+#include <algorithm>
+
+namespace {
+
+unsigned char FoldCase(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = FoldCase(a[i]);
+        const unsigned char y = FoldCase(b[i]);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+std::string_view Prefix(std::string_view text) {
+    return text.substr(0, kEntryPrefixLength);
+}
+
+std::string_view Name(std::string_view text) {
+    return text.size() > kEntryPrefixLength ? text.substr(kEntryPrefixLength) : std::string_view{};
+}
+
+}  // namespace
+
+EntryKind ClassifyEntry(std::string_view text) {
+    const std::string_view name = Name(text);
+    if (name.empty()) {
+        return EntryKind::EmptyName;
+    }
+    return name == kSeparatorDashes ? EntryKind::Separator : EntryKind::Named;
+}
+
+bool SamePrefix(std::string_view a, std::string_view b) {
+    return CompareFolded(Prefix(a), Prefix(b)) == 0;
+}
+
+int CompareEntries(std::string_view a, std::string_view b) {
+    if (const int byPrefix = CompareFolded(Prefix(a), Prefix(b)); byPrefix != 0) {
+        return byPrefix;
+    }
+    const auto kindA = static_cast<int>(ClassifyEntry(a));
+    const auto kindB = static_cast<int>(ClassifyEntry(b));
+    if (kindA != kindB) {
+        return kindA < kindB ? -1 : 1;
+    }
+    if (const int byName = CompareFolded(Name(a), Name(b)); byName != 0) {
+        return byName;
+    }
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/vorpane_dlg.h"
+#include "platform/installation_registry.h"
+#include "platform/process_exit.h"
+#include "ui/cache_list.h"
+#include "ui/folder_chooser.h"
+#include "ui/list_view.h"
+#include "ui/message_boxes.h"
+
+struct ShownBox {
+    std::string text;
+    std::string caption;
+    BoxStyle style;
+};
+
+// Records every box; answers from a script, OK or No when it runs out.
+class FakeBoxes : public MessageBoxes {
+  public:
+    BoxButton Show(const std::string& text, const std::string& caption, BoxStyle style) override {
+        shown.push_back({text, caption, style});
+        if (!answers.empty()) {
+            const BoxButton answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return style == BoxStyle::Confirmation ? BoxButton::No : BoxButton::Ok;
+    }
+    std::vector<ShownBox> shown;
+    std::deque<BoxButton> answers;
+};
+
+// Answers from a script; cancels when it runs out.
+class FakeChooser : public FolderChooser {
+  public:
+    std::optional<std::string> Choose(const std::string& title) override {
+        titles.push_back(title);
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> titles;
+};
+
+class FakeRegistry : public InstallationRegistry {
+  public:
+    InstallationEntry ReadGameFolderEntry() override { return entry; }
+    // A folder stored as Windows stores a text value: with its terminator.
+    void SetFolder(const std::string& folder) {
+        entry.keyFound = true;
+        entry.folderData = folder + '\0';
+    }
+    InstallationEntry entry;
+};
+
+// Thrown in place of ending the process, so a test sees the exit code.
+struct ProcessEnded {
+    int code;
+};
+
+class FakeExit : public ProcessExit {
+  public:
+    [[noreturn]] void Exit(int code) override { throw ProcessEnded{code}; }
+};
+
+class FakeView : public ListView {
+  public:
+    void ShowEntries(const CacheList& list) override {
+        ++loads;
+        texts.clear();
+        for (const CacheListEntry& entry : list.Entries()) {
+            texts.push_back(entry.text);
+        }
+        selected.clear();
+    }
+    std::vector<int> SelectedIndices() const override { return selected; }
+
+    int loads = 0;
+    std::vector<std::string> texts;
+    std::vector<int> selected;
+};

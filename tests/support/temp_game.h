@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A game folder of real files in a fresh temporary folder, removed afterwards.
+class TempGame {
+  public:
+    TempGame();
+    ~TempGame();
+    TempGame(const TempGame&) = delete;
+    TempGame& operator=(const TempGame&) = delete;
+
+    const std::filesystem::path& Root() const { return root_; }
+    std::filesystem::path CacheDir() const { return root_ / "Cache"; }
+    std::filesystem::path IndexPath() const { return CacheDir() / "cache.ini"; }
+    // The game folder as the program is given it, without a trailing separator.
+    std::string Dir() const { return root_.string(); }
+
+    void WriteIndex(std::string_view bytes) const;
+    // Creates Cache/<key>.uxx of `size` bytes whose creation time is shown
+    // as `timeStamp` ("YYYY-MM-DD hh:mm:ss.mmm", in the past).
+    void AddCacheFile(const std::string& key, std::uintmax_t size,
+                      std::string_view timeStamp) const;
+
+  private:
+    std::filesystem::path root_;
+};
+
+std::string ReadWholeFile(const std::filesystem::path& path);
+void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
+void SetModificationTime(const std::filesystem::path& path, std::string_view timeStamp);
