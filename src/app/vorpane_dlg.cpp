@@ -4,6 +4,7 @@
 
 #include "cache/file_error.h"
 #include "platform/path_separator.h"
+#include "ui/about_box.h"
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
 
@@ -27,6 +28,11 @@ void CVorpaneDlg::SyncView() {
         m_services.view.ShowEntries(m_list);
         m_shownRevision = m_list.Revision();
     }
+}
+
+std::string CVorpaneDlg::EntryName(int index) const {
+    const std::string& text = m_list.Text(index);
+    return text.size() > m_prefixLen ? text.substr(m_prefixLen) : std::string();
 }
 
 void CVorpaneDlg::OnInitDialog() {

@@ -5,6 +5,7 @@
 
 #include "ui/cache_list.h"
 
+class AboutBox;
 class FileSystem;
 class FolderChooser;
 class InstallationRegistry;
@@ -20,6 +21,7 @@ struct DialogServices {
     InstallationRegistry& registry;
     FileSystem& files;
     ProcessExit& exit;
+    AboutBox& about;
     // The executable's name without its extension: the file error report's caption.
     std::string programName;
 };
@@ -42,6 +44,7 @@ class CVorpaneDlg {
     // The close box: frees the list; the front end then ends the window.
     void OnClose();
 
+    void OnAbout();
     void OnExtract();
     void OnDelete();
     void OnCompact();
@@ -67,6 +70,8 @@ class CVorpaneDlg {
     const CacheList& List() const { return m_list; }
 
   private:
+    // The recorded name an entry shows after its time stamp.
+    std::string EntryName(int index) const;
     void ShowFileErrorReport(const class FileError& error);
     void SyncView();
 

@@ -18,7 +18,7 @@ class DialogFixture : public ::testing::Test {
     CVorpaneDlg& Dialog() {
         if (!dialog_) {
             dialog_ = std::make_unique<CVorpaneDlg>(
-                DialogServices{view, boxes, chooser, registry, files(), exit, "vorpane"});
+                DialogServices{view, boxes, chooser, registry, files(), exit, about, "vorpane"});
         }
         return *dialog_;
     }
@@ -52,6 +52,7 @@ class DialogFixture : public ::testing::Test {
     FakeChooser chooser;
     FakeRegistry registry;
     FakeExit exit;
+    FakeAbout about;
     FileSystem* fileSystem = nullptr;  // set before Dialog() to inject faults
 
   private:

@@ -8,6 +8,7 @@
 #include "app/vorpane_dlg.h"
 #include "platform/installation_registry.h"
 #include "platform/process_exit.h"
+#include "ui/about_box.h"
 #include "ui/cache_list.h"
 #include "ui/folder_chooser.h"
 #include "ui/list_view.h"
@@ -87,4 +88,10 @@ class FakeView : public ListView {
     int loads = 0;
     std::vector<std::string> texts;
     std::vector<int> selected;
+};
+
+class FakeAbout : public AboutBox {
+  public:
+    void ShowAbout() override { ++shown; }
+    int shown = 0;
 };

@@ -1,0 +1,37 @@
+#include <algorithm>
+#include <string>
+
+#include "app/vorpane_dlg.h"
+#include "cache/cache_index_file.h"
+
+namespace {
+
+// ".uxx" and the eight size digits that follow the key in a record.
+constexpr std::size_t kRecordTailAfterKey = 12;
+
+}  // namespace
+
+void CVorpaneDlg::OnCompact() {
+    CacheIndexFile index(m_services.files);
+    index.CreateCacheIndex(m_cacheIniPath);
+    index.WriteIndexText("[Cache]\n");
+    const int count = m_list.Count();
+    std::string line;
+    for (int i = 0; i < count; ++i) {
+        const std::string* record = m_list.Record(i);
+        if (record == nullptr) {
+            continue;
+        }
+        const std::size_t keyEnd = record->size() - std::min(record->size(), kRecordTailAfterKey);
+        const std::size_t keyBegin = std::min(m_cacheDir.size(), keyEnd);
+        line.assign(*record, keyBegin, keyEnd - keyBegin)
+            .append("=")
+            .append(EntryName(i))
+            .append("\n");
+        index.WriteIndexText(line);
+    }
+    index.WriteIndexText("\n");
+    index.CloseCacheIndex();
+    ClearCacheList();
+    RefreshCacheList();
+}
