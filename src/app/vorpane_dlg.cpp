@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cache/cache_record.h"
 #include "cache/file_error.h"
 #include "platform/path_separator.h"
 #include "ui/about_box.h"
@@ -33,6 +34,15 @@ void CVorpaneDlg::SyncView() {
 std::string CVorpaneDlg::EntryName(int index) const {
     const std::string& text = m_list.Text(index);
     return text.size() > m_prefixLen ? text.substr(m_prefixLen) : std::string();
+}
+
+void CVorpaneDlg::ForEachSelectedFile(
+    const std::function<void(const std::string& path, const std::string& name)>& act) {
+    for (const int index : m_services.view.SelectedIndices()) {
+        if (const std::string* record = m_list.Record(index)) {
+            act(std::string(RecordPath(*record)), EntryName(index));
+        }
+    }
 }
 
 void CVorpaneDlg::OnInitDialog() {

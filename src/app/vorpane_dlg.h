@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "ui/cache_list.h"
@@ -72,6 +73,11 @@ class CVorpaneDlg {
   private:
     // The recorded name an entry shows after its time stamp.
     std::string EntryName(int index) const;
+    // Calls `act` with the cache-file path and the name of every selected
+    // entry that has a file (separators have none), in row order.
+    void ForEachSelectedFile(
+        const std::function<void(const std::string& path, const std::string& name)>& act);
+    void ExtractFile(const std::string& source, const std::string& name);
     void ShowFileErrorReport(const class FileError& error);
     void SyncView();
 

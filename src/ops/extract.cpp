@@ -1,13 +1,10 @@
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "app/vorpane_dlg.h"
-#include "cache/cache_record.h"
 #include "ops/extract_destination.h"
 #include "platform/file_system.h"
 #include "platform/path_separator.h"
-#include "ui/list_view.h"
 #include "ui/message_boxes.h"
 
 namespace {
@@ -44,39 +41,35 @@ std::string NativeSeparators(std::string name) {
 }  // namespace
 
 void CVorpaneDlg::OnExtract() {
-    const std::vector<int> selected = m_services.view.SelectedIndices();
-    for (const int index : selected) {
-        const std::string* record = m_list.Record(index);
-        if (record == nullptr) {
-            continue;
-        }
-        const std::string source(RecordPath(*record));
-        const std::string name = EntryName(index);
-        const std::optional<ExtractDestination> destination = FindExtractDestination(name);
-        if (!destination) {
-            continue;
-        }
-        if (destination->asksFirst &&
-            m_services.boxes.Show(ConfirmationText(name), "Mutator Encountered",
-                                  BoxStyle::Confirmation) != BoxButton::Yes) {
-            continue;
-        }
-        const bool safe = NameStaysInFolder(destination->fileName);
-        const std::string folder =
-            safe ? m_services.files.MatchFolderName(m_gameDir, std::string(destination->folder))
-                 : std::string(destination->folder);
-        const std::string target =
-            m_gameDir + folder + kPathSeparator +
-            (safe ? NativeSeparators(destination->fileName) : destination->fileName);
-        const int error =
-            safe ? m_services.files.MoveWithoutReplacing(source, target) : InvalidNameError();
-        if (error != 0) {
-            m_services.boxes.Show(
-                Format("Warning: %d\nCould NOT move\n%s\nto %s\n%s is probably already installed.",
-                       error, source.c_str(), target.c_str(), name.c_str()),
-                Format("Could NOT Extract %s", name.c_str()), BoxStyle::Warning);
-        }
-    }
+    ForEachSelectedFile(
+        [this](const std::string& source, const std::string& name) { ExtractFile(source, name); });
     ClearCacheList();
     RefreshCacheList();
+}
+
+void CVorpaneDlg::ExtractFile(const std::string& source, const std::string& name) {
+    const std::optional<ExtractDestination> destination = FindExtractDestination(name);
+    if (!destination) {
+        return;
+    }
+    if (destination->asksFirst &&
+        m_services.boxes.Show(ConfirmationText(name), "Mutator Encountered",
+                              BoxStyle::Confirmation) != BoxButton::Yes) {
+        return;
+    }
+    const bool safe = NameStaysInFolder(destination->fileName);
+    const std::string folder =
+        safe ? m_services.files.MatchFolderName(m_gameDir, std::string(destination->folder))
+             : std::string(destination->folder);
+    const std::string target =
+        m_gameDir + folder + kPathSeparator +
+        (safe ? NativeSeparators(destination->fileName) : destination->fileName);
+    const int error =
+        safe ? m_services.files.MoveWithoutReplacing(source, target) : InvalidNameError();
+    if (error != 0) {
+        m_services.boxes.Show(
+            Format("Warning: %d\nCould NOT move\n%s\nto %s\n%s is probably already installed.",
+                   error, source.c_str(), target.c_str(), name.c_str()),
+            Format("Could NOT Extract %s", name.c_str()), BoxStyle::Warning);
+    }
 }
