@@ -1,9 +1,13 @@
 # Vorpane: build, test and run.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# Seconds each fuzz target runs: briefly within make test, longer in make fuzz.
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build test test-core test-asan clean format
+.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build clean format
 
 all: build
 
@@ -27,10 +31,24 @@ test-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j$(JOBS) --target vorpane_tests
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
-test: test-core test-asan
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVORPANE_FUZZ=ON -DVORPANE_TESTS=OFF
+
+fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+
+# Each libFuzzer target briefly, so that they keep building and keep passing.
+test-fuzz: fuzz-build
+	scripts/run-fuzzers $(FUZZ_SMOKE_SECONDS) $(FUZZ_BUILD)
+
+fuzz: fuzz-build
+	scripts/run-fuzzers $(FUZZ_SECONDS) $(FUZZ_BUILD)
+
+test: test-core test-asan test-fuzz
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

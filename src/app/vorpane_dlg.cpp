@@ -53,6 +53,10 @@ void CVorpaneDlg::OnClose() {
     ClearCacheList();
 }
 
+void CVorpaneDlg::OnAbout() {
+    m_services.about.ShowAbout();
+}
+
 std::size_t CVorpaneDlg::SetGameFolder(const std::string& path) {
     if (path.empty()) {
         return 0;
