@@ -1,0 +1,53 @@
+#pragma once
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/listbox.h>
+
+#include <memory>
+#include <string>
+
+#include "app/routing_table.h"
+#include "app/vorpane_dlg.h"
+#include "platform/file_system.h"
+#include "platform/posix/wine_registry.h"
+#include "platform/process_exit.h"
+#include "ui/wx/about_dlg.h"
+#include "ui/wx/toggle_list.h"
+#include "ui/wx/wx_services.h"
+
+// The main window IDD_MAIN: the list of cached files and the four buttons.
+// Its events go through the routing table to CVorpaneDlg's handlers.
+class MainWindow final : public wxDialog {
+  public:
+    // `programName` captions the file error report.
+    explicit MainWindow(const std::string& programName);
+
+    // Fills the list before the window is first shown (warnings, the chooser
+    // and "Could NOT be opened" come first), then runs the window until it
+    // ends.
+    int RunModal();
+
+  private:
+    void CreateControls();
+    void Dispatch(WindowEvent event, int controlId);
+
+    void OnButton(wxCommandEvent& event);
+    void OnCloseBox(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+
+    wxListBox* list_ = nullptr;
+    wxButton* extract_ = nullptr;
+    std::unique_ptr<ToggleListBehaviour> toggle_;
+
+    std::unique_ptr<WxListView> view_;
+    std::unique_ptr<WxMessageBoxes> boxes_;
+    std::unique_ptr<WxFolderChooser> chooser_;
+    std::unique_ptr<WxAboutBox> about_;
+    WineRegistry registry_;
+    std::unique_ptr<FileSystem> files_;
+    RuntimeProcessExit exit_;
+    std::unique_ptr<CVorpaneDlg> dlg_;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,117 @@
+#include "ui/wx/text_layout.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+// Windows-1252 from 0x80 to 0x9F; the five unassigned bytes keep their C1
+// code points, as Windows itself maps them.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+        const unsigned char lead = b(i);
+        std::size_t length = 1;
+        char32_t cp = lead;
+        if (lead >= 0x80) {
+            if (lead >= 0xC2 && lead <= 0xDF) {
+                length = 2;
+                cp = lead & 0x1F;
+            } else if (lead >= 0xE0 && lead <= 0xEF) {
+                length = 3;
+                cp = lead & 0x0F;
+            } else if (lead >= 0xF0 && lead <= 0xF4) {
+                length = 4;
+                cp = lead & 0x07;
+            } else {
+                return false;
+            }
+            if (i + length > bytes.size()) {
+                return false;
+            }
+            for (std::size_t k = i + 1; k < i + length; ++k) {
+                if ((b(k) & 0xC0) != 0x80) {
+                    return false;
+                }
+                cp = (cp << 6) | (b(k) & 0x3F);
+            }
+            if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+                (cp >= 0xD800 && cp <= 0xDFFF)) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string DisplayText(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    if (IsValidUtf8(bytes)) {
+        for (const char c : bytes) {
+            if (c == '\0') {
+                AppendUtf8(out, kReplacement);
+            } else {
+                out.push_back(c);
+            }
+        }
+        return out;
+    }
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0) {
+            AppendUtf8(out, kReplacement);
+        } else if (byte >= 0x80 && byte < 0xA0) {
+            AppendUtf8(out, kHighControls[byte - 0x80]);
+        } else {
+            AppendUtf8(out, byte);
+        }
+    }
+    return out;
+}
+
+std::string WrapWords(std::string_view text, int width,
+                      const std::function<int(std::string_view)>& measure) {
+    std::string out;
+    std::string line;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        const std::size_t end = std::min(text.find(' ', pos), text.size());
+        const std::string_view word = text.substr(pos, end - pos);
+        if (line.empty()) {
+            line = word;
+        } else if (measure(line + ' ' + std::string(word)) <= width) {
+            line.append(" ").append(word);
+        } else {
+            out.append(line).append("\n");
+            line = word;
+        }
+        pos = end + 1;
+    }
+    return out + line;
+}
