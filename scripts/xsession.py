@@ -1,0 +1,136 @@
+"""A private X display for driving and photographing the program: Xvfb with
+the openbox window manager (title bars, close boxes), and the helpers to wait
+for windows and type into them. Every wait is a bounded poll."""
+
+import os
+import shutil
+import subprocess
+import time
+
+POLL = 0.05
+
+
+def wait_until(check, timeout, what):
+    """Polls `check` until it returns something true; fails after `timeout`."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = check()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise TimeoutError("timed out waiting for " + what)
+        time.sleep(POLL)
+
+
+class XSession:
+    def __init__(self, width=1024, height=768):
+        self.procs = []
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(xvfb)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    self.close()
+                    raise RuntimeError("Xvfb did not start")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display, NO_AT_BRIDGE="1", GTK_THEME="Adwaita",
+                        GDK_BACKEND="x11")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(wm)
+        wait_until(lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0, 20,
+                   "the window manager")
+
+    def run(self, args, check=True):
+        return subprocess.run(args, env=self.env, check=check, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+
+    def start(self, args, env=None):
+        proc = subprocess.Popen(args, env=dict(self.env, **(env or {})),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.procs.append(proc)
+        return proc
+
+    def windows(self, title):
+        """Ids of the visible windows titled exactly `title`."""
+        out = self.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % _regex(title)],
+                       check=False).stdout
+        return [w for w in out.split()]
+
+    def wait_window(self, title, timeout=20):
+        return wait_until(lambda: self.windows(title), timeout, "window '%s'" % title)[0]
+
+    def wait_gone(self, title, timeout=20):
+        wait_until(lambda: not self.windows(title), timeout, "window '%s' to close" % title)
+
+    def active_title(self):
+        out = self.run(["xdotool", "getactivewindow", "getwindowname"], check=False).stdout
+        return out.rstrip("\n")
+
+    def wait_active(self, title, timeout=20):
+        """Waits until the window titled `title` has the keyboard."""
+        def check():
+            if self.active_title() == title:
+                return True
+            ids = self.windows(title)
+            if ids:
+                self.run(["xdotool", "windowactivate", ids[0]], check=False)
+            return False
+        wait_until(check, timeout, "window '%s' to be active" % title)
+
+    def keys(self, *names):
+        self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(names))
+
+    def screenshot(self, window_title, path):
+        """The window with its frame, as a PNG."""
+        window = self.wait_window(window_title)
+        geometry = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+        values = dict(line.split("=") for line in geometry.split())
+        left, right, top, bottom = self.frame_extents(window)
+        x = int(values["X"]) - left
+        y = int(values["Y"]) - top
+        w = int(values["WIDTH"]) + left + right
+        h = int(values["HEIGHT"]) + top + bottom
+        self.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage",
+                  path])
+
+    def frame_extents(self, window):
+        out = self.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], check=False).stdout
+        if "=" not in out:
+            return (0, 0, 0, 0)
+        return tuple(int(v) for v in out.split("=")[1].split(","))
+
+    def close(self):
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                proc.terminate()
+                try:
+                    proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.wait()
+        self.procs = []
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def _regex(text):
+    special = set(".^$*+?()[]{}|\\")
+    return "".join("\\" + c if c in special else c for c in text)
+
+
+def have_tools():
+    return all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool", "wmctrl"))
