@@ -7,7 +7,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build clean format
+.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build bench clean format
 
 all: build
 
@@ -46,6 +46,10 @@ fuzz: fuzz-build
 	scripts/run-fuzzers $(FUZZ_SECONDS) $(FUZZ_BUILD)
 
 test: test-core test-asan test-fuzz
+
+# Refresh and compaction against the file system's own cost, N = 10,000 and 100,000.
+bench: build
+	$(BUILD)/bench/vorpane_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -55,6 +55,8 @@ class CVorpaneDlg {
     std::size_t SetGameFolder(const std::string& path);
 
     void RefreshCacheList();
+    // Rewrites cache.ini with the listed entries, in list order.
+    void WriteCompactedIndex();
     void ClearCacheList();
     void MarkDownloadBatches();
 

@@ -1,5 +1,6 @@
 #include "cache/cache_index_file.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "cache/file_error.h"
@@ -8,6 +9,8 @@
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
+// Written out in large pieces: one system call per megabyte.
+constexpr std::size_t kWriteChunkSize = 1024 * 1024;
 constexpr char kEndOfFileMark = '\x1a';
 
 }  // namespace
@@ -88,13 +91,15 @@ void CacheIndexFile::WriteIndexText(std::string_view text) {
     if (!output_) {
         throw FileError(FileErrorCause::InvalidFile, path_);
     }
-    for (const char c : text) {
-        if (c == '\n') {
-            buffer_ += '\r';
+    for (std::size_t start = 0; start < text.size();) {
+        const auto newline = std::min(text.find('\n', start), text.size());
+        buffer_.append(text, start, newline - start);
+        if (newline < text.size()) {
+            buffer_.append("\r\n");
         }
-        buffer_ += c;
+        start = newline + 1;
     }
-    if (buffer_.size() >= kChunkSize) {
+    if (buffer_.size() >= kWriteChunkSize) {
         FlushOutput();
     }
 }

@@ -1,14 +1,15 @@
 #include "cache/cache_record.h"
 
 #include <algorithm>
-#include <cstdio>
 
 std::string MakeCacheRecord(std::string_view path, std::uint64_t size) {
-    char digits[kRecordSizeDigits + 1];
-    std::snprintf(digits, sizeof digits, "%.8x", static_cast<unsigned>(size & 0xffffffffU));
+    // The low 32 bits as "%.8x".
     std::string record;
     record.reserve(path.size() + kRecordSizeDigits);
-    record.append(path).append(digits, kRecordSizeDigits);
+    record.append(path);
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        record += "0123456789abcdef"[(size >> shift) & 0xf];
+    }
     return record;
 }
 

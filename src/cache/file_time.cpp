@@ -1,7 +1,6 @@
 #include "cache/file_time.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -83,9 +82,20 @@ std::optional<FileTime> CalendarToFileTime(const CalendarTime& t) {
 
 std::string FormatTimeStamp(FileTime time) {
     const CalendarTime t = FileTimeToCalendar(std::min(time, kLatestShownFileTime));
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4d-%.2d-%.2d %.2d:%.2d:%.2d.%.3d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second, t.milliseconds);
+    // "%.4d-%.2d-%.2d %.2d:%.2d:%.2d.%.3d", without the cost of printf on every entry.
+    std::string text = "0000-00-00 00:00:00.000";
+    auto put = [&text](std::size_t end, int value) {
+        for (std::size_t pos = end; value > 0; value /= 10) {
+            text[--pos] = static_cast<char>('0' + value % 10);
+        }
+    };
+    put(4, t.year);
+    put(7, t.month);
+    put(10, t.day);
+    put(13, t.hour);
+    put(16, t.minute);
+    put(19, t.second);
+    put(23, t.milliseconds);
     return text;
 }
 

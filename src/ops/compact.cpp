@@ -12,6 +12,12 @@ constexpr std::size_t kRecordTailAfterKey = 12;
 }  // namespace
 
 void CVorpaneDlg::OnCompact() {
+    WriteCompactedIndex();
+    ClearCacheList();
+    RefreshCacheList();
+}
+
+void CVorpaneDlg::WriteCompactedIndex() {
     CacheIndexFile index(m_services.files);
     index.CreateCacheIndex(m_cacheIniPath);
     index.WriteIndexText("[Cache]\n");
@@ -24,14 +30,14 @@ void CVorpaneDlg::OnCompact() {
         }
         const std::size_t keyEnd = record->size() - std::min(record->size(), kRecordTailAfterKey);
         const std::size_t keyBegin = std::min(m_cacheDir.size(), keyEnd);
-        line.assign(*record, keyBegin, keyEnd - keyBegin)
-            .append("=")
-            .append(EntryName(i))
-            .append("\n");
+        const std::string& text = m_list.Text(i);
+        line.assign(*record, keyBegin, keyEnd - keyBegin).append("=");
+        if (text.size() > m_prefixLen) {
+            line.append(text, m_prefixLen);
+        }
+        line.append("\n");
         index.WriteIndexText(line);
     }
     index.WriteIndexText("\n");
     index.CloseCacheIndex();
-    ClearCacheList();
-    RefreshCacheList();
 }

@@ -12,6 +12,9 @@ unsigned char FoldCase(char c) {
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) {
+            continue;
+        }
         const unsigned char x = FoldCase(a[i]);
         const unsigned char y = FoldCase(b[i]);
         if (x != y) {

@@ -71,21 +71,30 @@ TEST(CacheList, AddingManyAtOnceGivesTheSameOrderAsOneByOne) {
     std::mt19937 random(11);
     const std::vector<std::string> names = {"",  "a",   "B",  " c", "-", "----------------",
                                             "!", "Zed", "zed"};
-    std::vector<std::string> texts;
-    for (int n = 0; n < 300; ++n) {
-        const std::string prefix = random() % 2 ? kEarly : kLate;
-        texts.push_back(prefix + names[random() % names.size()]);
+    auto stamp = [](int n) {
+        return "2001-08-12 06:35:" + std::to_string(10 + n / 1000) + "." +
+               std::to_string(100 + n % 900) + "    ";
+    };
+    // Shuffled, then mostly in order with a few strays: both ways of sorting.
+    for (const int strays : {300, 5}) {
+        std::vector<std::string> texts;
+        for (int n = 0; n < 300; ++n) {
+            texts.push_back(stamp(n % 7 == 0 ? n - 1 : n) + names[random() % names.size()]);
+        }
+        for (int n = 0; n < strays; ++n) {
+            std::swap(texts[random() % texts.size()], texts[random() % texts.size()]);
+        }
+        CacheList oneByOne;
+        std::vector<CacheListEntry> batch;
+        for (const std::string& text : texts) {
+            oneByOne.AddText(text);
+            batch.push_back({text, std::nullopt});
+        }
+        CacheList atOnce;
+        atOnce.AddEntries({batch.begin(), batch.begin() + 100});
+        atOnce.AddEntries({batch.begin() + 100, batch.end()});
+        EXPECT_EQ(Texts(atOnce), Texts(oneByOne)) << strays;
     }
-    CacheList oneByOne;
-    std::vector<CacheListEntry> batch;
-    for (const std::string& text : texts) {
-        oneByOne.AddText(text);
-        batch.push_back({text, std::nullopt});
-    }
-    CacheList atOnce;
-    atOnce.AddEntries({batch.begin(), batch.begin() + 100});
-    atOnce.AddEntries({batch.begin() + 100, batch.end()});
-    EXPECT_EQ(Texts(atOnce), Texts(oneByOne));
 }
 
 }  // namespace

@@ -19,10 +19,10 @@ TEST_F(Routing, EveryButtonAndTheCloseBoxReachTheirHandler) {
     game.WriteIndex("[Cache]\n");
     ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
     const int loads = view.loads;
-    const auto about = FindRoute(WindowEvent::ButtonClicked, IDC_ABOUT);
-    ASSERT_TRUE(about);
-    EXPECT_EQ(Run(*about), std::nullopt);
-    EXPECT_EQ(this->about.shown, 1);
+    const auto onAbout = FindRoute(WindowEvent::ButtonClicked, IDC_ABOUT);
+    ASSERT_TRUE(onAbout);
+    EXPECT_EQ(Run(*onAbout), std::nullopt);
+    EXPECT_EQ(about.shown, 1);
     EXPECT_EQ(view.loads, loads);
 }
 

@@ -218,12 +218,13 @@ int CopyThenRemove(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::optional<CacheFileInfo> PosixFileSystem::QueryCacheFile(const std::string& path) {
-    const UniqueFd fd = OpenRegularForReading(path);
-    if (!fd) {
-        return std::nullopt;
-    }
+    // Without blocking on a FIFO or a device; one query tells the type too.
+    const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct statx info {};
-    if (statx(fd.get(), "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0) {
+    if (!fd ||
+        statx(fd.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
+              &info) != 0 ||
+        !S_ISREG(info.stx_mode)) {
         return std::nullopt;
     }
     return CacheFileInfo{info.stx_size, CreationTime(info)};

@@ -1,0 +1,200 @@
+// Times the refresh and the compaction on generated caches against what the
+// file system itself costs, and the peak memory of a refresh.
+//
+//   vorpane_bench [--reps R] [--dir D] [N ...]     (default: 10000 100000)
+//   vorpane_bench --refresh-only D                 (one refresh, prints peak memory)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/vorpane_dlg.h"
+#include "bench/quiet_services.h"
+#include "platform/file_system.h"
+#include "platform/file_system_floor.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A cache as years of play leave it: downloads in batches of a few files,
+// each file arriving when the one before it has come in at a modem-to-DSL
+// rate, names of every kind, and a few lines whose file is long gone.
+void GenerateGame(const fs::path& root, int count) {
+    fs::remove_all(root);
+    fs::create_directories(root / "Cache");
+    for (const char* folder : {"Maps", "Textures", "Music", "Sounds", "System"}) {
+        fs::create_directories(root / folder);
+    }
+    std::mt19937_64 random(static_cast<std::uint64_t>(count));
+    const char* kinds[] = {"DM-%s%d.unr",    "CTF-%s%d.unr", "%sTex%d.utx",  "%sMusic%d.umx",
+                           "%sSounds%d.uax", "%sPack%d.u",   "%sPack%d.int", "%s%d"};
+    const char* words[] = {"Deck", "Face", "Morpheus", "Phobos", "Curse", "Ultra", "Bot", "Rocket"};
+    std::ofstream index(root / "Cache" / "cache.ini", std::ios::binary);
+    index << "[Cache]\r\n";
+    auto time =
+        std::chrono::sys_days{std::chrono::year{2005} / 1 / 1} + std::chrono::milliseconds{0};
+    for (int i = 0; i < count; ++i) {
+        if (random() % 8 == 0) {
+            time += std::chrono::hours{1 + random() % 200};  // the next server, another day
+        }
+        char key[33];
+        std::snprintf(key, sizeof key, "%016llX%016llX", static_cast<unsigned long long>(random()),
+                      static_cast<unsigned long long>(random()));
+        char name[64];
+        std::snprintf(name, sizeof name, kinds[random() % std::size(kinds)],
+                      words[random() % std::size(words)], i);
+        // Sizes from empty to a few MiB, most of them small.
+        const std::uint64_t size =
+            random() % 50 == 0 ? 0 : (std::uint64_t{1} << (random() % 22)) + random() % 4096;
+        index << key << '=' << name << "\r\n";
+        if (random() % 100 == 0) {
+            continue;  // listed, but gone from the cache
+        }
+        const fs::path file = root / "Cache" / (std::string(key) + ".uxx");
+        std::ofstream(file, std::ios::binary).put('U');
+        fs::resize_file(file, size);  // sparse: the disk stays small
+        fs::last_write_time(file, std::chrono::file_clock::from_sys(time));
+        time += std::chrono::milliseconds{size * 1000 / 5120 + random() % 3000};
+    }
+    index << "\r\n";
+}
+
+struct Figures {
+    double refresh, refreshFloor, compact, compactFloor;
+    int entries;
+};
+
+Figures Measure(const fs::path& root, int reps) {
+    std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+    QuietServices quiet(root.string());
+    RuntimeProcessExit exit;
+    CVorpaneDlg dialog(
+        DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_bench"});
+    dialog.OnInitDialog();  // warms the caches the floor also finds warm
+
+    std::vector<double> refresh, refreshFloor, compact, compactFloor;
+    const std::string index = dialog.CacheIniPath();
+    for (int r = 0; r < reps; ++r) {
+        dialog.ClearCacheList();
+        auto start = Clock::now();
+        dialog.RefreshCacheList();
+        refresh.push_back(Milliseconds(Clock::now() - start));
+
+        start = Clock::now();
+        FloorRefresh(index, dialog.CacheDir());
+        refreshFloor.push_back(Milliseconds(Clock::now() - start));
+
+        start = Clock::now();
+        dialog.WriteCompactedIndex();
+        compact.push_back(Milliseconds(Clock::now() - start));
+
+        std::ostringstream bytes;
+        bytes << std::ifstream(index, std::ios::binary).rdbuf();
+        start = Clock::now();
+        FloorReplace(index, bytes.str());
+        compactFloor.push_back(Milliseconds(Clock::now() - start));
+    }
+    if (quiet.boxes != 0) {
+        std::fprintf(stderr, "vorpane_bench: the program reported %d failures\n", quiet.boxes);
+        std::exit(1);
+    }
+    return {Median(refresh), Median(refreshFloor), Median(compact), Median(compactFloor),
+            dialog.List().Count()};
+}
+
+// Peak resident memory of this process in MiB, where the system tells it.
+double PeakMemoryMiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stod(line.substr(6)) / 1024.0;
+        }
+    }
+    return -1;
+}
+
+double MeasurePeakMemory(const char* self, const fs::path& root) {
+    const fs::path out = root / "peak.txt";
+    const std::string command = std::string("'") + self + "' --refresh-only '" + root.string() +
+                                "' > '" + out.string() + "'";
+    if (std::system(command.c_str()) != 0) {
+        return -1;
+    }
+    double peak = -1;
+    std::ifstream(out) >> peak;
+    return peak;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int reps = 5;
+    fs::path dir = fs::temp_directory_path() / "vorpane-bench";
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--refresh-only" && i + 1 < argc) {
+            const fs::path root = argv[++i];
+            std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+            QuietServices quiet(root.string());
+            RuntimeProcessExit exit;
+            CVorpaneDlg dialog(
+                DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_bench"});
+            dialog.OnInitDialog();
+            std::printf("%.1f\n", PeakMemoryMiB());
+            return 0;
+        }
+        if (arg == "--reps" && i + 1 < argc) {
+            reps = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--dir" && i + 1 < argc) {
+            dir = argv[++i];
+        } else {
+            sizes.push_back(std::atoi(arg.c_str()));
+        }
+    }
+    if (sizes.empty()) {
+        sizes = {10'000, 100'000};
+    }
+
+    std::map<int, double> refreshTimes;
+    for (const int n : sizes) {
+        const fs::path root = dir / ("game-" + std::to_string(n));
+        const auto start = Clock::now();
+        GenerateGame(root, n);
+        std::printf("N=%d: generated %s in %.1f s\n", n, root.c_str(),
+                    Milliseconds(Clock::now() - start) / 1000);
+        const Figures f = Measure(root, reps);
+        refreshTimes[n] = f.refresh;
+        std::printf("N=%-7d refresh     %9.2f ms   floor %9.2f ms   ratio %.2f   (%d rows)\n", n,
+                    f.refresh, f.refreshFloor, f.refresh / f.refreshFloor, f.entries);
+        std::printf("N=%-7d compaction  %9.2f ms   floor %9.2f ms   ratio %.2f\n", n, f.compact,
+                    f.compactFloor, f.compact / f.compactFloor);
+        std::printf("N=%-7d peak memory of a refresh: %.1f MiB\n", n,
+                    MeasurePeakMemory(argv[0], root));
+        std::fflush(stdout);
+    }
+    if (refreshTimes.count(10'000) && refreshTimes.count(100'000)) {
+        std::printf("refresh growth 100000 / 10000: %.2f\n",
+                    refreshTimes[100'000] / refreshTimes[10'000]);
+    }
+    return 0;
+}
