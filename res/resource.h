@@ -12,5 +12,12 @@
 #define IDC_DELETE 1003
 #define IDC_ABOUT 1004
 #define IDC_COMPACT 1006
+#define IDC_ABOUT_NOTICE 1010
+#define IDC_ABOUT_SERVER 1011
+
+// Controls the code never addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 #endif

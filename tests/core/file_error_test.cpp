@@ -54,6 +54,8 @@ TEST(FileErrorReport, IsCutTo511Characters) {
               "/a%1b contains an invalid path.");
 }
 
+#ifndef _WIN32
+// Windows error numbers: the Win32 platform suite.
 TEST(FileErrorReport, SystemErrorsMapToTheNearestCause) {
     EXPECT_EQ(FileErrorCauseOf(EACCES), FileErrorCause::AccessDenied);
     EXPECT_EQ(FileErrorCauseOf(EROFS), FileErrorCause::AccessDenied);
@@ -64,5 +66,6 @@ TEST(FileErrorReport, SystemErrorsMapToTheNearestCause) {
     EXPECT_EQ(FileErrorCauseOf(ETXTBSY), FileErrorCause::SharingViolation);
     EXPECT_EQ(FileErrorCauseOf(ECONNRESET), FileErrorCause::Generic);
 }
+#endif
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ops/ops_fixture.h"
+#include "support/system_errors.h"
 
 namespace fs = std::filesystem;
 
@@ -40,7 +41,7 @@ TEST_F(Delete, AReadOnlyFileIsReportedAndTheOthersAreStillDeleted) {
     EXPECT_EQ(boxes.shown[0].caption, "Error Deleting File");
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
     EXPECT_EQ(boxes.shown[0].text,
-              "Warning: " + std::to_string(EACCES) + "\nCould NOT Delete\nb.unr");
+              "Warning: " + std::to_string(kErrorAccessDenied) + "\nCould NOT Delete\nb.unr");
     EXPECT_FALSE(InCache("A"));
     EXPECT_TRUE(InCache("B"));
     EXPECT_FALSE(InCache("C"));
@@ -53,7 +54,7 @@ TEST_F(Delete, AKeyListedTwiceIsDeletedOnceAndTheSecondTryReported) {
     EXPECT_EQ(Run(&CVorpaneDlg::OnDelete), std::nullopt);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
-              "Warning: " + std::to_string(ENOENT) + "\nCould NOT Delete\nsecond.unr");
+              "Warning: " + std::to_string(kErrorFileNotFound) + "\nCould NOT Delete\nsecond.unr");
     EXPECT_FALSE(InCache("K"));
     EXPECT_TRUE(Names().empty());
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ops/ops_fixture.h"
+#include "support/system_errors.h"
 
 namespace fs = std::filesystem;
 
@@ -13,6 +14,13 @@ using Extract = OpsFixture;
 using Names_ = std::vector<std::string>;
 
 const std::string kSep(1, kPathSeparator);
+// The folder a message names for the game's "Maps": Windows finds it under
+// the name "MAPS" as written; elsewhere its own spelling is looked up.
+#ifdef _WIN32
+const std::string kMapsShown = "MAPS";
+#else
+const std::string kMapsShown = "Maps";
+#endif
 
 TEST_F(Extract, EachExtensionGoesToItsFolderInAnyCase) {
     MakeGameFolders();
@@ -98,9 +106,9 @@ TEST_F(Extract, AnExistingFileIsNeverReplaced) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].caption, "Could NOT Extract Face.unr");
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
-    EXPECT_EQ(boxes.shown[0].text, "Warning: " + std::to_string(EEXIST) + "\nCould NOT move\n" +
-                                       CachePath("K") + "\nto " +
-                                       GamePath("Maps" + kSep + "Face.unr") +
+    EXPECT_EQ(boxes.shown[0].text, "Warning: " + std::to_string(kErrorAlreadyExists) +
+                                       "\nCould NOT move\n" + CachePath("K") + "\nto " +
+                                       GamePath(kMapsShown + kSep + "Face.unr") +
                                        "\nFace.unr is probably already installed.");
     EXPECT_EQ(ReadWholeFile(game.Root() / "Maps" / "Face.unr"), "installed");
     EXPECT_EQ(ReadWholeFile(CachePath("K")), "cached");
@@ -115,8 +123,8 @@ TEST_F(Extract, AMissingFolderFailsAndTheRestGoOn) {
     EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
     ASSERT_EQ(boxes.shown.size(), 1u);
     // No folder of that name in any case: the capitals as written.
-    EXPECT_EQ(boxes.shown[0].text, "Warning: " + std::to_string(ENOENT) + "\nCould NOT move\n" +
-                                       CachePath("A") + "\nto " +
+    EXPECT_EQ(boxes.shown[0].text, "Warning: " + std::to_string(kErrorPathNotFound) +
+                                       "\nCould NOT move\n" + CachePath("A") + "\nto " +
                                        GamePath("TEXTURES" + kSep + "Rock.utx") +
                                        "\nRock.utx is probably already installed.");
     EXPECT_TRUE(InCache("A"));

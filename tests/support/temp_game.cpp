@@ -6,6 +6,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include "support/win32_file_times.h"
+#endif
+
 namespace fs = std::filesystem;
 
 TempGame::TempGame() {
@@ -67,4 +71,10 @@ void SetModificationTime(const fs::path& path, std::string_view stamp) {
     const sys_time<milliseconds> time = day + hours{field(11, 2)} + minutes{field(14, 2)} +
                                         seconds{field(17, 2)} + milliseconds{field(20, 3)};
     fs::last_write_time(path, file_clock::from_sys(time));
+#ifdef _WIN32
+    constexpr std::uint64_t kUnitsFrom1601To1970 = 116'444'736'000'000'000ULL;
+    SetCreationFileTime(path,
+                        kUnitsFrom1601To1970 +
+                            static_cast<std::uint64_t>(time.time_since_epoch().count()) * 10'000);
+#endif
 }

@@ -31,4 +31,6 @@ class TempGame {
 
 std::string ReadWholeFile(const std::filesystem::path& path);
 void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// Sets the modification time, and on Windows the creation time, which is
+// the one the listing shows there.
 void SetModificationTime(const std::filesystem::path& path, std::string_view timeStamp);

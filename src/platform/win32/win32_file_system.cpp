@@ -1,0 +1,288 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/win32/unique_handle.h"
+
+namespace {
+
+int LastError() {
+    return static_cast<int>(GetLastError());
+}
+
+FileTime FromFileTime(const FILETIME& time) {
+    const FileTime value = (static_cast<FileTime>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return std::min(value, kLatestShownFileTime);
+}
+
+// Device names such as CON or NUL open as devices in any folder; only files
+// on disk count.
+bool IsDiskFile(HANDLE file) {
+    return GetFileType(file) == FILE_TYPE_DISK;
+}
+
+UniqueHandle OpenDiskFileForReading(const std::string& path, DWORD share, DWORD flags) {
+    UniqueHandle file(
+        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
+    if (file && !IsDiskFile(file.get())) {
+        file.reset();
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return file;
+}
+
+class Win32InputFile final : public InputFile {
+  public:
+    explicit Win32InputFile(UniqueHandle file) : file_(std::move(file)) {}
+
+    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD count = 0;
+        if (!ReadFile(file_.get(), buffer, wanted, &count, nullptr)) {
+            error_ = LastError();
+            return -1;
+        }
+        return static_cast<std::ptrdiff_t>(count);
+    }
+    int LastError() const override { return error_; }
+
+  private:
+    UniqueHandle file_;
+    int error_ = 0;
+};
+
+class Win32ReplacementFile final : public ReplacementFile {
+  public:
+    Win32ReplacementFile(UniqueHandle file, UniqueHandle targetLock, std::string tempPath,
+                         std::string target)
+        : file_(std::move(file)),
+          targetLock_(std::move(targetLock)),
+          tempPath_(std::move(tempPath)),
+          target_(std::move(target)) {}
+
+    ~Win32ReplacementFile() override {
+        if (!committed_) {
+            file_.reset();
+            DeleteFileA(tempPath_.c_str());
+        }
+    }
+
+    int Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), data, chunk, &written, nullptr)) {
+                return LastError();
+            }
+            if (written == 0) {
+                return ERROR_DISK_FULL;
+            }
+            data += written;
+            size -= written;
+        }
+        return 0;
+    }
+
+    int Commit() override {
+        if (!FlushFileBuffers(file_.get())) {
+            return LastError();
+        }
+        if (const int closed = file_.close(); closed != 0) {
+            return closed;
+        }
+        // The lock kept other programs out while the new content was
+        // written; the replace needs the target free.
+        targetLock_.reset();
+        if (!MoveFileExA(tempPath_.c_str(), target_.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return LastError();
+        }
+        committed_ = true;
+        return 0;
+    }
+
+  private:
+    UniqueHandle file_;
+    UniqueHandle targetLock_;
+    std::string tempPath_;
+    std::string target_;
+    bool committed_ = false;
+};
+
+// A new file beside `target`, created exclusively under a name no one uses.
+UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", GetCurrentProcessId(), counter++);
+        tempPath = target + suffix;
+        UniqueHandle file(CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file ||
+            (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
+            return file;
+        }
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return UniqueHandle();
+}
+
+}  // namespace
+
+std::optional<CacheFileInfo> Win32FileSystem::QueryCacheFile(const std::string& path) {
+    const UniqueHandle file = OpenDiskFileForReading(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
+    if (!file) {
+        return std::nullopt;
+    }
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        return std::nullopt;
+    }
+    FILETIME created{};
+    if (!GetFileTime(file.get(), &created, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return CacheFileInfo{(static_cast<std::uint64_t>(high) << 32) | low, FromFileTime(created)};
+}
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {
+    UniqueHandle file = OpenDiskFileForReading(path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file) {
+        return nullptr;
+    }
+    return std::make_unique<Win32InputFile>(std::move(file));
+}
+
+std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::string& path,
+                                                                    int& error) {
+    DWORD keptAttributes = FILE_ATTRIBUTE_NORMAL;
+    UniqueHandle targetLock;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+            error = ERROR_ACCESS_DENIED;
+            return nullptr;
+        }
+        targetLock = OpenDiskFileForReading(path, 0, FILE_ATTRIBUTE_NORMAL);
+        if (!targetLock) {
+            error = LastError();
+            return nullptr;
+        }
+        keptAttributes = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        error = LastError();
+        return nullptr;
+    }
+    std::string tempPath;
+    UniqueHandle file = CreateTempBeside(path, tempPath);
+    if (!file) {
+        error = LastError();
+        return nullptr;
+    }
+    if (keptAttributes != FILE_ATTRIBUTE_NORMAL) {
+        SetFileAttributesA(tempPath.c_str(), keptAttributes);
+    }
+    return std::make_unique<Win32ReplacementFile>(std::move(file), std::move(targetLock),
+                                                  std::move(tempPath), path);
+}
+
+int Win32FileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    // MoveFileA never replaces an existing file, and copies across volumes.
+    return MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
+}
+
+int Win32FileSystem::RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? 0 : LastError();
+}
+
+std::string Win32FileSystem::MatchFolderName(const std::string&, const std::string& name) {
+    // Windows finds folders without regard to case by itself.
+    return name;
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
+
+FileErrorCause FileErrorCauseOf(int error) {
+    switch (static_cast<DWORD>(error)) {
+        case NO_ERROR:
+            return FileErrorCause::None;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_INVALID_HANDLE:
+        case ERROR_NO_MORE_FILES:
+        case ERROR_DISK_CHANGE:
+            return FileErrorCause::FileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_SAME_DEVICE:
+        case ERROR_WRONG_DISK:
+        case ERROR_BAD_NETPATH:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_DIRECTORY:
+            return FileErrorCause::BadPath;
+        case ERROR_TOO_MANY_OPEN_FILES:
+        case ERROR_SHARING_BUFFER_EXCEEDED:
+        case ERROR_NO_MORE_SEARCH_HANDLES:
+            return FileErrorCause::TooManyOpenFiles;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_INVALID_ACCESS:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_NETWORK_ACCESS_DENIED:
+        case ERROR_FILE_EXISTS:
+        case ERROR_CANNOT_MAKE:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_BUSY:
+            return FileErrorCause::AccessDenied;
+        case ERROR_BAD_FORMAT:
+        case ERROR_NOT_DOS_DISK:
+        case ERROR_BAD_EXE_FORMAT:
+            return FileErrorCause::InvalidFile;
+        case ERROR_CURRENT_DIRECTORY:
+        case ERROR_DIR_NOT_EMPTY:
+            return FileErrorCause::RemoveCurrentDir;
+        case ERROR_NO_SPOOL_SPACE:
+            return FileErrorCause::DirectoryFull;
+        case ERROR_SEEK:
+        case ERROR_NEGATIVE_SEEK:
+        case ERROR_SEEK_ON_DEVICE:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_READ_FAULT:
+        case ERROR_BAD_LENGTH:
+            return FileErrorCause::BadSeek;
+        case ERROR_NOT_READY:
+        case ERROR_CRC:
+        case ERROR_BAD_UNIT:
+        case ERROR_BAD_COMMAND:
+        case ERROR_NET_WRITE_FAULT:
+        case ERROR_IO_DEVICE:
+            return FileErrorCause::HardIO;
+        case ERROR_SHARING_VIOLATION:
+            return FileErrorCause::SharingViolation;
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_DRIVE_LOCKED:
+        case ERROR_LOCK_FAILED:
+            return FileErrorCause::LockViolation;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return FileErrorCause::DiskFull;
+        case ERROR_HANDLE_EOF:
+            return FileErrorCause::EndOfFile;
+        default:
+            return FileErrorCause::Generic;
+    }
+}
+
+int InvalidNameError() {
+    return ERROR_INVALID_NAME;
+}

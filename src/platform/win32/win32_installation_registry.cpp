@@ -1,0 +1,44 @@
+#include "platform/win32/win32_installation_registry.h"
+
+#include <windows.h>
+
+#include <array>
+
+#include "platform/path_separator.h"
+
+namespace {
+
+constexpr const char* kGameKey = "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
+constexpr const char* kFolderValue = "Folder";
+
+bool OpenGameKey(HKEY& key) {
+#ifdef _WIN64
+    // The game is a 32-bit program; its entry lives in the 32-bit view,
+    // which only RegOpenKeyExA can ask for.
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) ==
+           ERROR_SUCCESS;
+#else
+    return RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key) == ERROR_SUCCESS;
+#endif
+}
+
+}  // namespace
+
+InstallationEntry Win32InstallationRegistry::ReadGameFolderEntry() {
+    InstallationEntry entry;
+    HKEY key = nullptr;
+    if (!OpenGameKey(key)) {
+        return entry;
+    }
+    entry.keyFound = true;
+    std::array<BYTE, kPathBufferSize> buffer{};
+    DWORD size = static_cast<DWORD>(buffer.size());
+    // A value too long for the buffer fails with ERROR_MORE_DATA: unreadable.
+    const LSTATUS status =
+        RegQueryValueExA(key, kFolderValue, nullptr, nullptr, buffer.data(), &size);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && size <= buffer.size()) {
+        entry.folderData.emplace(reinterpret_cast<const char*>(buffer.data()), size);
+    }
+    return entry;
+}

@@ -1,0 +1,139 @@
+#include "ui/win32/main_window.h"
+
+#include <array>
+
+#include "app/routing_table.h"
+#include "cache/file_error.h"
+#include "resource.h"
+
+MainWindow::MainWindow(HINSTANCE instance, std::string programName)
+    : m_instance(instance),
+      m_programName(std::move(programName)),
+      m_hIcon(LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_about(instance, m_window),
+      m_dlg(DialogServices{m_view, m_boxes, m_chooser, m_registry, m_files, m_exit, m_about,
+                           m_programName}) {}
+
+INT_PTR MainWindow::RunModal() {
+    return DialogBoxParamA(m_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, &MainWindow::DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<MainWindow*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        self->m_window = window;
+    }
+    if (self == nullptr) {
+        return FALSE;
+    }
+    // Nothing may unwind through the system's frames: whatever a handler
+    // throws ends here, and the window stays open.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const FileError& error) {
+        self->ShowFileErrorReport(error.ReportText());
+    } catch (const std::bad_alloc&) {
+        self->ShowFileErrorReport("Not enough memory.");
+    } catch (...) {
+        self->ShowFileErrorReport("An unexpected error occurred.");
+    }
+    return TRUE;
+}
+
+void MainWindow::ShowFileErrorReport(const std::string& text) {
+    MessageBoxA(m_window, text.c_str(), m_programName.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        return OnInitDialog();
+    }
+    for (const MessageRoute& route : kWin32MessageRoutes) {
+        if (route.message == message) {
+            return (this->*route.handler)(wParam, lParam);
+        }
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        const int id = LOWORD(wParam);
+        if (const auto handler = FindRoute(WindowEvent::ButtonClicked, id)) {
+            m_dlg.RunHandler(*handler);
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            // Escape ends the window at once, without the close handling.
+            EndDialog(m_window, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    if (message == WM_CLOSE) {
+        if (const auto handler = FindRoute(WindowEvent::Close, 0)) {
+            m_dlg.RunHandler(*handler);
+        }
+        EndDialog(m_window, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR MainWindow::OnInitDialog() {
+    RECT before{};
+    GetWindowRect(m_window, &before);
+    m_view.Attach(GetDlgItem(m_window, IDC_CACHE_LIST));
+    AddAboutToSystemMenu();
+    SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_dlg.RunHandler(&CVorpaneDlg::OnInitDialog);
+    // Centred on the screen when first shown, unless moved meanwhile.
+    RECT after{};
+    GetWindowRect(m_window, &after);
+    if (EqualRect(&before, &after)) {
+        CenterWindowOver(m_window, nullptr);
+    }
+    return TRUE;
+}
+
+void MainWindow::AddAboutToSystemMenu() {
+    const HMENU menu = GetSystemMenu(m_window, FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    std::array<char, 256> text{};
+    if (LoadStringA(m_instance, IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) > 0) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text.data());
+    }
+}
+
+INT_PTR MainWindow::OnSysCommand(WPARAM id, LPARAM) {
+    // The system keeps the low four bits of a command for itself.
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        m_dlg.RunHandler(&CVorpaneDlg::OnAbout);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR MainWindow::OnPaint(WPARAM, LPARAM) {
+    if (!IsIconic(m_window)) {
+        return FALSE;
+    }
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(m_window, &paint);
+    SendMessageA(m_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    GetClientRect(m_window, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_window, &paint);
+    return TRUE;
+}
+
+INT_PTR MainWindow::OnQueryDragIcon(WPARAM, LPARAM) {
+    // Returned as it is: the one value a dialog procedure hands back directly.
+    return reinterpret_cast<INT_PTR>(m_hIcon);
+}

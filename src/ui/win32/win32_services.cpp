@@ -1,0 +1,86 @@
+#include "ui/win32/win32_services.h"
+
+#include <shlobj.h>
+
+#include <array>
+
+#include "ui/cache_list.h"
+
+void ListBoxView::ShowEntries(const CacheList& list) {
+    // One batch with drawing off: a long list appears at once, not row by row.
+    SendMessageA(listBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listBox_, LB_RESETCONTENT, 0, 0);
+    std::size_t bytes = 0;
+    for (const CacheListEntry& entry : list.Entries()) {
+        bytes += entry.text.size() + 1;
+    }
+    SendMessageA(listBox_, LB_INITSTORAGE, list.Entries().size(), static_cast<LPARAM>(bytes));
+    for (const CacheListEntry& entry : list.Entries()) {
+        const LRESULT added =
+            SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        // Rows must keep the list's indices: a refused row ends the batch
+        // rather than shift every later one.
+        if (added == LB_ERR || added == LB_ERRSPACE) {
+            break;
+        }
+    }
+    SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+std::vector<int> ListBoxView::SelectedIndices() const {
+    const LRESULT count = SendMessageA(listBox_, LB_GETSELCOUNT, 0, 0);
+    if (count <= 0) {
+        return {};
+    }
+    std::vector<int> selected(static_cast<std::size_t>(count));
+    const LRESULT got = SendMessageA(listBox_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                     reinterpret_cast<LPARAM>(selected.data()));
+    selected.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return selected;
+}
+
+BoxButton Win32MessageBoxes::Show(const std::string& text, const std::string& caption,
+                                  BoxStyle style) {
+    UINT type = MB_OK | MB_ICONEXCLAMATION;
+    if (style == BoxStyle::Stop) {
+        type = MB_OK | MB_ICONSTOP;
+    } else if (style == BoxStyle::Confirmation) {
+        type = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
+    }
+    switch (MessageBoxA(owner_, text.c_str(), caption.c_str(), type)) {
+        case IDYES:
+            return BoxButton::Yes;
+        case IDNO:
+            return BoxButton::No;
+        default:
+            return BoxButton::Ok;
+    }
+}
+
+std::optional<std::string> ShellFolderChooser::Choose(const std::string& title) {
+    std::array<char, MAX_PATH> displayName{};
+    BROWSEINFOA info{};
+    info.hwndOwner = owner_;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = displayName.data();
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_EDITBOX | BIF_BROWSEINCLUDEFILES;
+    info.lpfn = nullptr;
+    info.lParam = 0;
+
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    std::array<char, MAX_PATH> path{};
+    const bool converted = item != nullptr && SHGetPathFromIDListA(item, path.data());
+    if (item != nullptr) {
+        IMalloc* allocator = nullptr;
+        if (SUCCEEDED(SHGetMalloc(&allocator))) {
+            allocator->Free(item);
+            allocator->Release();
+        }
+    }
+    if (!converted) {
+        return std::nullopt;
+    }
+    return std::string(path.data());
+}

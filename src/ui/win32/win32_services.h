@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include "ui/folder_chooser.h"
+#include "ui/list_view.h"
+#include "ui/message_boxes.h"
+
+// The main window's list box (no sorting of its own: the rows come in order).
+class ListBoxView final : public ListView {
+  public:
+    void Attach(HWND listBox) { listBox_ = listBox; }
+    void ShowEntries(const CacheList& list) override;
+    std::vector<int> SelectedIndices() const override;
+
+  private:
+    HWND listBox_ = nullptr;
+};
+
+// MessageBoxA owned by the main window.
+class Win32MessageBoxes final : public MessageBoxes {
+  public:
+    explicit Win32MessageBoxes(const HWND& owner) : owner_(owner) {}
+    BoxButton Show(const std::string& text, const std::string& caption, BoxStyle style) override;
+
+  private:
+    const HWND& owner_;
+};
+
+// The shell's folder browser, which also offers files and an edit box.
+class ShellFolderChooser final : public FolderChooser {
+  public:
+    explicit ShellFolderChooser(const HWND& owner) : owner_(owner) {}
+    std::optional<std::string> Choose(const std::string& title) override;
+
+  private:
+    const HWND& owner_;
+};

@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# Vorpane.EXE end to end under wine64 in Xvfb, driven by keys with xdotool:
+# a game folder from the registry, Extract (with the package question and a
+# file already installed), Delete, Compact, the about box from the system
+# menu, and closing. Checked by what is on disk and by the boxes' titles.
+# usage: e2e.sh <Vorpane.EXE> <send_syscommand.exe> <wine prefix>
+set -euo pipefail
+
+exe=$1
+helper=$2
+prefix=$3
+here=$(cd "$(dirname "$0")" && pwd)
+wine=${VORPANE_WINE:-/usr/lib/wine/wine64}
+wineserver=${VORPANE_WINESERVER:-/usr/lib/wine/wineserver}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vorpane-e2e.XXXXXX")
+xvfb_pid=
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "windows on screen:" >&2
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        echo "  $(xdotool getwindowname "$id" 2>/dev/null)" >&2
+    done
+    exit 1
+}
+
+# Bounded waits: 0.1 s steps, about 20 s at most.
+wait_window() {
+    local id
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window \"$1\""
+}
+wait_gone() {
+    for _ in $(seq 1 200); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window \"$1\" stays open"
+}
+wait_until() {
+    local what=$1
+    shift
+    for _ in $(seq 1 200); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "$what"
+}
+focus() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    sleep 0.2
+}
+visible_titles() {
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        xdotool getwindowname "$id" 2>/dev/null || true
+    done
+}
+
+# The game folder: five cache files, one index line without a file, and a
+# map that is installed already.
+game=$work/UT
+mkdir -p "$game/Cache" "$game/Maps" "$game/System" "$game/Textures"
+for key in A B C D E; do
+    printf 'content %s' "$key" >"$game/Cache/$key.uxx"
+done
+printf 'installed' >"$game/Maps/Dup.unr"
+printf '[Cache]\r\nA=Face.unr\r\nB=Pack.u\r\nC=Rock.utx\r\nD=notes.txt\r\nE=Dup.unr\r\nGONE=Missing.unr\r\n\r\n' \
+    >"$game/Cache/cache.ini"
+
+# The installation entry where the 32-bit game writes it, and windows drawn
+# by Wine itself (caption and system menu), since no window manager runs.
+windows_path="Z:$(printf '%s' "$game" | tr / '\\')"
+"$here/wine-run" "$prefix" reg add \
+    'HKLM\Software\Wow6432Node\Unreal Technology\Installed Apps\UnrealTournament' \
+    /v Folder /d "$windows_path" /f >/dev/null
+"$here/wine-run" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+
+# A Wine session still running in this prefix would keep its own display.
+WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
+WINEPREFIX=$prefix "$wineserver" -w 2>/dev/null || true
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+wait_until "Xvfb did not start" test -s "$work/display"
+export DISPLAY=:$(head -1 "$work/display")
+
+"$here/wine-run" "$prefix" "$exe" >"$work/vorpane.log" 2>&1 &
+app_pid=$!
+main=$(wait_window "Halden's Vorpane")
+sleep 0.5
+extra=$(visible_titles | grep -v "^Halden's Vorpane\$" || true)
+[ -z "$extra" ] || fail "unexpected windows at start: $extra"
+
+# Extract: select the five rows, Enter runs the default button.
+focus "$main"
+for _ in 1 2 3 4 5; do
+    xdotool key space Down
+done
+xdotool key Return
+asked=0
+refused=0
+for _ in $(seq 1 200); do
+    if id=$(xdotool search --onlyvisible --name '^Mutator Encountered$' 2>/dev/null | head -1) &&
+        [ -n "$id" ]; then
+        focus "$id"
+        xdotool key y
+        wait_gone 'Mutator Encountered'
+        asked=$((asked + 1))
+    elif id=$(xdotool search --onlyvisible --name '^Could NOT Extract Dup\.unr$' 2>/dev/null |
+        head -1) && [ -n "$id" ]; then
+        focus "$id"
+        xdotool key Return
+        wait_gone 'Could NOT Extract Dup\.unr'
+        refused=$((refused + 1))
+    elif [ "$asked" -ge 1 ] && [ "$refused" -ge 1 ]; then
+        break
+    fi
+    sleep 0.1
+done
+[ "$asked" -eq 1 ] || fail "package question shown $asked times"
+[ "$refused" -eq 1 ] || fail "failed move reported $refused times"
+extracted() {
+    [ -f "$game/Maps/Face.unr" ] && [ -f "$game/System/Pack.u" ] && [ -f "$game/Textures/Rock.utx" ]
+}
+wait_until "files not extracted" extracted
+[ "$(cat "$game/Maps/Face.unr")" = "content A" ] || fail "Maps/Face.unr has the wrong content"
+[ "$(cat "$game/Maps/Dup.unr")" = "installed" ] || fail "an installed map was replaced"
+[ -f "$game/Cache/E.uxx" ] || fail "the refused file left the cache"
+[ ! -e "$game/Cache/A.uxx" ] || fail "an extracted file is still in the cache"
+
+# Delete: the two rows left (notes.txt stays in the cache on Extract, Dup.unr
+# was refused); Tab goes Extract, About, Compact, Delete.
+focus "$main"
+xdotool key space Down space
+xdotool key Tab Tab Tab Tab space
+deleted() { [ ! -e "$game/Cache/D.uxx" ] && [ ! -e "$game/Cache/E.uxx" ]; }
+wait_until "files not deleted" deleted
+[ -z "$(visible_titles | grep -v "^Halden's Vorpane\$" || true)" ] || fail "a box after Delete"
+
+# Compact: back one to its button. Only the header and an empty line remain.
+xdotool key shift+Tab space
+compacted() { [ "$(od -An -c "$game/Cache/cache.ini" | tr -d ' \n')" = '[Cache]\r\n\r\n' ]; }
+wait_until "cache.ini not compacted" compacted
+[ "$(ls "$game/Cache")" = "cache.ini" ] || fail "files left in the cache: $(ls "$game/Cache")"
+
+# The about box from the system menu: our entry is its last item.
+focus "$main"
+xdotool key alt+space
+sleep 0.5
+xdotool key End Return
+about=$(wait_window 'About Vorpane')
+focus "$about"
+xdotool key Return
+wait_gone 'About Vorpane'
+
+# The same command with the low four bits set, as the system may send it.
+"$here/wine-run" "$prefix" "$helper" "Halden's Vorpane" 0x13
+about=$(wait_window 'About Vorpane')
+focus "$about"
+xdotool key Return
+wait_gone 'About Vorpane'
+xdotool search --onlyvisible --name "^Halden's Vorpane\$" >/dev/null || fail "main window gone"
+
+# Close box (Alt+F4): the window ends and so does the program.
+focus "$main"
+xdotool key alt+F4
+ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+wait_until "Vorpane.EXE did not end" ended
+app_pid=
+echo "PASS: extract, delete, compact, about and close"
