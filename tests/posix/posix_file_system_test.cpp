@@ -139,6 +139,22 @@ TEST_F(PosixFiles, TimesOutsideFourDigitYearsAreClamped) {
 
 using PosixCompact = OpsFixture;
 
+TEST_F(PosixCompact, ADestinationOnAReadOnlyFileSystemIsReported) {
+    TmpfsMount maps(game.Root() / "Maps", "1m");
+    REQUIRE_MOUNT(maps);
+    ASSERT_EQ(
+        std::system(("mount -o remount,ro '" + (game.Root() / "Maps").string() + "'").c_str()), 0);
+    Open({{"K", "Face.unr", "2001-01-01 00:00:00.000", "map"}});
+    SelectAllRows();
+    ASSERT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(
+        boxes.shown[0].text.rfind("Warning: " + std::to_string(EROFS) + "\nCould NOT move\n", 0),
+        0u);
+    EXPECT_EQ(ReadWholeFile(CachePath("K")), "map");
+    EXPECT_FALSE(fs::exists(game.Root() / "Maps" / "Face.unr"));
+}
+
 TEST_F(PosixCompact, AFullDiskDuringCompactionKeepsTheOldIndex) {
     // The cache on a tiny file system, nearly full, with a large index to write.
     TmpfsMount small(game.CacheDir(), "256k");
