@@ -2,12 +2,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN32_BUILD ?= build-win32
+WIN64_BUILD ?= build-win64
 # Seconds each fuzz target runs: briefly within make test, longer in make fuzz.
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build bench clean format
+.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows clean format
 
 all: build
 
@@ -45,7 +47,27 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	scripts/run-fuzzers $(FUZZ_SECONDS) $(FUZZ_BUILD)
 
-test: test-core test-asan test-fuzz
+# Vorpane.EXE for Windows: the 32-bit release, and the 64-bit build the Wine
+# suites run (the tests need wine64, which runs 64-bit programs only).
+$(WIN32_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+		-DCMAKE_BUILD_TYPE=Release -DVORPANE_TESTS=OFF
+
+$(WIN64_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(WIN64_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+windows: deps $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
+	cmake --build $(WIN32_BUILD) -j$(JOBS)
+	cmake --build $(WIN64_BUILD) -j$(JOBS)
+	scripts/check-windows-exe $(WIN32_BUILD)/Vorpane.EXE i386
+
+# The core suites and the Win32 platform suite under Wine, then Vorpane.EXE
+# end to end in Xvfb.
+test-windows: windows
+	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j$(JOBS)
+
+test: test-core test-asan test-fuzz test-windows
 
 # Refresh and compaction against the file system's own cost, N = 10,000 and 100,000.
 bench: build
@@ -55,4 +77,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) $(WIN64_BUILD)

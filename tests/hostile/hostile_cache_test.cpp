@@ -36,7 +36,8 @@ TEST_F(HostileCache, OddBytesInNamesGoThroughUnchanged) {
     const std::string nul("Nul\0Map.unr", 11);
     const std::string odd = "Ma\x01p\xff\xfe\x7f.unr";
     const std::string crOnly = "a.unr\rB=b.unr\r";
-    Open({{"HUGE", huge + ".utx"}, {"NUL", nul}, {"ODD", odd}, {"CR", crOnly}},
+    // (Not the key "NUL": on Windows NUL.uxx names the null device.)
+    Open({{"HUGE", huge + ".utx"}, {"ZERO", nul}, {"ODD", odd}, {"CR", crOnly}},
          std::string(10'000, 'K') + "=LongKey.unr\r\nAFTER\x1aMARK=Hidden.unr\r\n");
     EXPECT_EQ(Names().size(), 4u);
 
@@ -45,19 +46,32 @@ TEST_F(HostileCache, OddBytesInNamesGoThroughUnchanged) {
     // No file system takes a name of 10 MB, and a name with a NUL is refused:
     // both are reported and stay. The others move under their exact bytes,
     // but for the one whose extension runs on past a CR, which stays silently.
+#ifdef _WIN32
+    // Windows takes no control characters in a name either: that one stays too.
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].caption, "Could NOT Extract " + odd);
+    EXPECT_TRUE(InCache("ODD"));
+    const std::string oddLine = "ODD=" + odd + "\r\n";
+#else
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].caption, "Could NOT Extract " + huge + ".utx");
-    EXPECT_EQ(boxes.shown[1].text.rfind("Warning: " + std::to_string(InvalidNameError()), 0), 0u);
     EXPECT_TRUE(fs::exists(game.Root() / "Maps" / odd));
+    const std::string oddLine;
+#endif
+    const std::size_t hugeBox = boxes.shown.size() - 2;
+    EXPECT_EQ(boxes.shown[hugeBox].caption, "Could NOT Extract " + huge + ".utx");
+    EXPECT_EQ(
+        boxes.shown[hugeBox + 1].text.rfind("Warning: " + std::to_string(InvalidNameError()), 0),
+        0u);
     EXPECT_TRUE(InCache("HUGE"));
-    EXPECT_TRUE(InCache("NUL"));
+    EXPECT_TRUE(InCache("ZERO"));
     EXPECT_TRUE(InCache("CR"));
 
     // Compaction writes back what is left byte for byte; the line past the
     // end-of-file mark was never part of the index.
     ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
-    EXPECT_EQ(ReadWholeFile(game.IndexPath()),
-              "[Cache]\r\nCR=" + crOnly + "\r\nHUGE=" + huge + ".utx\r\nNUL=" + nul + "\r\n\r\n");
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\nCR=" + crOnly + "\r\n" + oddLine +
+                                                   "HUGE=" + huge + ".utx\r\nZERO=" + nul +
+                                                   "\r\n\r\n");
 }
 
 TEST_F(HostileCache, AThousandLinesOfOneKey) {

@@ -76,6 +76,30 @@ TEST_F(Win32Files, AMoveFindsFoldersWhateverTheirCase) {
     EXPECT_FALSE(fs::exists(game.Root() / "Cache" / "K.uxx"));
 }
 
+TEST_F(Win32Files, PathsBeyondThePathLimitAreRefusedAndNothingMoves) {
+    Write("Cache\\K.uxx", "cached");
+    fs::create_directory(game.Root() / "Textures");
+    const std::string source = InGame("Cache\\K.uxx");
+    // The longest path the ANSI calls take, and beyond it up to a size whose
+    // length would wrap in a 16-bit count.
+    const std::string folder = InGame("Textures\\");
+    for (const std::size_t length :
+         {std::size_t{MAX_PATH}, std::size_t{MAX_PATH + 40}, std::size_t{10 * 1024 * 1024}}) {
+        const std::string target = folder + std::string(length - folder.size() - 4, 'n') + ".utx";
+        EXPECT_EQ(files.MoveWithoutReplacing(source, target), ERROR_FILENAME_EXCED_RANGE) << length;
+        EXPECT_EQ(files.RemoveFile(target), ERROR_FILENAME_EXCED_RANGE);
+        EXPECT_FALSE(files.QueryCacheFile(target));
+        int error = 0;
+        EXPECT_FALSE(files.CreateReplacement(target, error));
+        EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
+    }
+    EXPECT_EQ(ReadWholeFile(game.Root() / "Cache" / "K.uxx"), "cached");
+    EXPECT_TRUE(fs::is_empty(game.Root() / "Textures"));
+    // One character less fits.
+    const std::string fits = folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'n') + ".utx";
+    EXPECT_EQ(files.MoveWithoutReplacing(source, fits), 0);
+}
+
 TEST_F(Win32Files, AReadOnlyFileIsNotDeleted) {
     Write("Cache\\K.uxx", "cached");
     ASSERT_TRUE(SetFileAttributesA(InGame("Cache\\K.uxx").c_str(), FILE_ATTRIBUTE_READONLY));

@@ -18,6 +18,16 @@ FileTime FromFileTime(const FILETIME& time) {
     return std::min(value, kLatestShownFileTime);
 }
 
+// The ANSI calls take paths shorter than MAX_PATH; Windows refuses longer
+// ones, but Wine cuts them down and would act on another name.
+bool FitsPathLimit(const std::string& path) {
+    if (path.size() < MAX_PATH) {
+        return true;
+    }
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+}
+
 // Device names such as CON or NUL open as devices in any folder; only files
 // on disk count.
 bool IsDiskFile(HANDLE file) {
@@ -25,6 +35,9 @@ bool IsDiskFile(HANDLE file) {
 }
 
 UniqueHandle OpenDiskFileForReading(const std::string& path, DWORD share, DWORD flags) {
+    if (!FitsPathLimit(path)) {
+        return UniqueHandle();
+    }
     UniqueHandle file(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
     if (file && !IsDiskFile(file.get())) {
@@ -119,6 +132,9 @@ UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) 
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", GetCurrentProcessId(), counter++);
         tempPath = target + suffix;
+        if (!FitsPathLimit(tempPath)) {
+            return UniqueHandle();
+        }
         UniqueHandle file(CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file ||
@@ -161,6 +177,10 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
                                                                     int& error) {
     DWORD keptAttributes = FILE_ATTRIBUTE_NORMAL;
     UniqueHandle targetLock;
+    if (!FitsPathLimit(path)) {
+        error = LastError();
+        return nullptr;
+    }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
@@ -192,11 +212,17 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
 }
 
 int Win32FileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (!FitsPathLimit(from) || !FitsPathLimit(to)) {
+        return LastError();
+    }
     // MoveFileA never replaces an existing file, and copies across volumes.
     return MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
 }
 
 int Win32FileSystem::RemoveFile(const std::string& path) {
+    if (!FitsPathLimit(path)) {
+        return LastError();
+    }
     return DeleteFileA(path.c_str()) ? 0 : LastError();
 }
 
