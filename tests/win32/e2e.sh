@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Vorpane.EXE end to end under wine64 in Xvfb, driven by keys with xdotool:
-# a game folder from the registry, Extract (with the package question and a
-# file already installed), Delete, Compact, the about box from the system
-# menu, and closing. Checked by what is on disk and by the boxes' titles.
+# a game folder from the registry, Extract (with the package question answered
+# both ways and a file already installed), Delete, Compact (refused on a
+# read-only cache.ini, then done), the about box from the system menu, and
+# closing. Checked by what is on disk and by the boxes' titles.
 # usage: e2e.sh <Vorpane.EXE> <send_syscommand.exe> <wine prefix>
 set -euo pipefail
 
@@ -72,15 +73,19 @@ visible_titles() {
     done
 }
 
-# The game folder: five cache files, one index line without a file, and a
-# map that is installed already.
+# The game folder: six cache files a second apart (so the list's order is
+# known and they make one download batch), one index line without a file,
+# and a map that is installed already.
 game=$work/UT
 mkdir -p "$game/Cache" "$game/Maps" "$game/System" "$game/Textures"
-for key in A B C D E; do
+second=0
+for key in A B C D E F; do
     printf 'content %s' "$key" >"$game/Cache/$key.uxx"
+    second=$((second + 1))
+    touch -d "2001-08-12 06:35:0$second UTC" "$game/Cache/$key.uxx"
 done
 printf 'installed' >"$game/Maps/Dup.unr"
-printf '[Cache]\r\nA=Face.unr\r\nB=Pack.u\r\nC=Rock.utx\r\nD=notes.txt\r\nE=Dup.unr\r\nGONE=Missing.unr\r\n\r\n' \
+printf '[Cache]\r\nA=Face.unr\r\nB=Pack.u\r\nC=Rock.utx\r\nD=notes.txt\r\nE=Dup.unr\r\nF=Other.u\r\nGONE=Missing.unr\r\n\r\n' \
     >"$game/Cache/cache.ini"
 
 # The installation entry where the 32-bit game writes it, and windows drawn
@@ -109,34 +114,24 @@ sleep 0.5
 extra=$(visible_titles | grep -v "^Halden's Vorpane\$" || true)
 [ -z "$extra" ] || fail "unexpected windows at start: $extra"
 
-# Extract: select the five rows, Enter runs the default button.
+# Extract: select the six rows, Enter runs the default button. In list
+# order: Pack.u asks (Yes), Dup.unr is installed already, Other.u asks (Enter
+# takes the default, No).
 focus "$main"
-for _ in 1 2 3 4 5; do
+for _ in 1 2 3 4 5 6; do
     xdotool key space Down
 done
 xdotool key Return
-asked=0
-refused=0
-for _ in $(seq 1 200); do
-    if id=$(xdotool search --onlyvisible --name '^Mutator Encountered$' 2>/dev/null | head -1) &&
-        [ -n "$id" ]; then
-        focus "$id"
-        xdotool key y
-        wait_gone 'Mutator Encountered'
-        asked=$((asked + 1))
-    elif id=$(xdotool search --onlyvisible --name '^Could NOT Extract Dup\.unr$' 2>/dev/null |
-        head -1) && [ -n "$id" ]; then
-        focus "$id"
-        xdotool key Return
-        wait_gone 'Could NOT Extract Dup\.unr'
-        refused=$((refused + 1))
-    elif [ "$asked" -ge 1 ] && [ "$refused" -ge 1 ]; then
-        break
-    fi
-    sleep 0.1
-done
-[ "$asked" -eq 1 ] || fail "package question shown $asked times"
-[ "$refused" -eq 1 ] || fail "failed move reported $refused times"
+box=$(wait_window 'Mutator Encountered')
+focus "$box"
+xdotool key y
+box=$(wait_window 'Could NOT Extract Dup\.unr')
+focus "$box"
+xdotool key Return
+box=$(wait_window 'Mutator Encountered')
+focus "$box"
+xdotool key Return
+wait_gone 'Mutator Encountered'
 extracted() {
     [ -f "$game/Maps/Face.unr" ] && [ -f "$game/System/Pack.u" ] && [ -f "$game/Textures/Rock.utx" ]
 }
@@ -145,18 +140,35 @@ wait_until "files not extracted" extracted
 [ "$(cat "$game/Maps/Dup.unr")" = "installed" ] || fail "an installed map was replaced"
 [ -f "$game/Cache/E.uxx" ] || fail "the refused file left the cache"
 [ ! -e "$game/Cache/A.uxx" ] || fail "an extracted file is still in the cache"
+[ -f "$game/Cache/F.uxx" ] && [ ! -e "$game/System/Other.u" ] || fail "a package moved without a Yes"
 
-# Delete: the two rows left (notes.txt stays in the cache on Extract, Dup.unr
-# was refused); Tab goes Extract, About, Compact, Delete.
+# Delete: the three rows left (notes.txt has no folder to go to, Dup.unr was
+# refused, Other.u declined); Tab goes Extract, About, Compact, Delete.
 focus "$main"
-xdotool key space Down space
+xdotool key space Down space Down space
 xdotool key Tab Tab Tab Tab space
-deleted() { [ ! -e "$game/Cache/D.uxx" ] && [ ! -e "$game/Cache/E.uxx" ]; }
+deleted() {
+    [ ! -e "$game/Cache/D.uxx" ] && [ ! -e "$game/Cache/E.uxx" ] && [ ! -e "$game/Cache/F.uxx" ]
+}
 wait_until "files not deleted" deleted
 [ -z "$(visible_titles | grep -v "^Halden's Vorpane\$" || true)" ] || fail "a box after Delete"
 
-# Compact: back one to its button. Only the header and an empty line remain.
+# Compact while cache.ini is read-only: the file error report, captioned with
+# the program's name, and cache.ini as it was.
+before=$(od -An -c "$game/Cache/cache.ini")
+chmod a-w "$game/Cache/cache.ini"
 xdotool key shift+Tab space
+box=$(wait_window 'Vorpane')
+focus "$box"
+xdotool key Return
+wait_gone 'Vorpane'
+[ "$(od -An -c "$game/Cache/cache.ini")" = "$before" ] || fail "a read-only cache.ini changed"
+[ "$(ls "$game/Cache")" = "cache.ini" ] || fail "files left in the cache: $(ls "$game/Cache")"
+
+# Compact again, allowed now. Only the header and an empty line remain.
+chmod u+w "$game/Cache/cache.ini"
+focus "$main"
+xdotool key space
 compacted() { [ "$(od -An -c "$game/Cache/cache.ini" | tr -d ' \n')" = '[Cache]\r\n\r\n' ]; }
 wait_until "cache.ini not compacted" compacted
 [ "$(ls "$game/Cache")" = "cache.ini" ] || fail "files left in the cache: $(ls "$game/Cache")"
