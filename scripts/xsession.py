@@ -5,6 +5,7 @@ for windows and type into them. Every wait is a bounded poll."""
 import os
 import shutil
 import subprocess
+import tempfile
 import time
 
 POLL = 0.05
@@ -55,10 +56,19 @@ class XSession:
                               stderr=subprocess.DEVNULL, text=True)
 
     def start(self, args, env=None):
+        """Starts a program on the display; what it prints goes to a file, so
+        that it can never block on a full pipe."""
+        log = tempfile.TemporaryFile()
         proc = subprocess.Popen(args, env=dict(self.env, **(env or {})),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                stdout=log, stderr=subprocess.STDOUT)
+        proc.log = log
         self.procs.append(proc)
         return proc
+
+    @staticmethod
+    def output(proc):
+        proc.log.seek(0)
+        return proc.log.read().decode("utf-8", "replace")
 
     def windows(self, title):
         """Ids of the visible windows titled exactly `title`."""
@@ -90,24 +100,24 @@ class XSession:
     def keys(self, *names):
         self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(names))
 
-    def screenshot(self, window_title, path):
-        """The window with its frame, as a PNG."""
-        window = self.wait_window(window_title)
-        geometry = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
-        values = dict(line.split("=") for line in geometry.split())
-        left, right, top, bottom = self.frame_extents(window)
-        x = int(values["X"]) - left
-        y = int(values["Y"]) - top
-        w = int(values["WIDTH"]) + left + right
-        h = int(values["HEIGHT"]) + top + bottom
-        self.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage",
-                  path])
+    def wait_idle(self, timeout=10):
+        """Waits until the screen stops changing: two captures in a row alike."""
+        last = [None]
 
-    def frame_extents(self, window):
-        out = self.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], check=False).stdout
-        if "=" not in out:
-            return (0, 0, 0, 0)
-        return tuple(int(v) for v in out.split("=")[1].split(","))
+        def settled():
+            shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  env=self.env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL).stdout
+            same = shot == last[0]
+            last[0] = shot
+            return same
+        time.sleep(0.2)
+        wait_until(settled, timeout, "the screen to settle")
+
+    def screenshot(self, window_title, path):
+        """The window with its title bar and frame, as a PNG."""
+        window = self.wait_window(window_title)
+        self.run(["import", "-frame", "-window", window, path])
 
     def close(self):
         for proc in reversed(self.procs):

@@ -55,6 +55,11 @@ wxBEGIN_EVENT_TABLE(MainWindow, wxDialog) EVT_BUTTON(IDC_ABOUT, MainWindow::OnBu
                                                         *files_, exit_, *about_, programName});
 }
 
+MainWindow::~MainWindow() {
+    // The toolkit would remove a large list's rows one by one.
+    ClearRowsQuickly(*list_);
+}
+
 void MainWindow::CreateControls() {
     SetClientSize(wxDLG_UNIT(this, wxSize(kWidth, kHeight)));
     const auto place = [this](const ControlTemplate& c) {

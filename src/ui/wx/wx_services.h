@@ -10,11 +10,14 @@
 // The list box of the main window as the logic sees it.
 class WxListView final : public ListView {
   public:
-    explicit WxListView(wxListBox& list) : list_(list) {}
+    explicit WxListView(wxListBox& list);
     void ShowEntries(const CacheList& list) override;
     std::vector<int> SelectedIndices() const override;
 
   private:
+    // Wide enough for the widest row, so GTK need not measure every row.
+    void FitColumn(const wxArrayString& rows);
+
     wxListBox& list_;
 };
 
@@ -37,6 +40,9 @@ class WxFolderChooser final : public FolderChooser {
   private:
     wxWindow& owner_;
 };
+
+// Empties a list box at once, however many rows it holds.
+void ClearRowsQuickly(wxListBox& list);
 
 // Bytes of cache.ini or of a path as GTK shows them.
 wxString ToDisplay(const std::string& bytes);
