@@ -2,8 +2,9 @@
 # Vorpane.EXE end to end under wine64 in Xvfb, driven by keys with xdotool:
 # a game folder from the registry, Extract (with the package question answered
 # both ways and a file already installed), Delete, Compact (refused on a
-# read-only cache.ini, then done), the about box from the system menu, and
-# closing. Checked by what is on disk and by the boxes' titles.
+# read-only cache.ini, then done), the about box from the system menu,
+# closing; then a folder without a cache and no registry entry at all, each
+# ending in the folder browser, cancelled. Checked by what is on disk and by the boxes' titles.
 # usage: e2e.sh <Vorpane.EXE> <send_syscommand.exe> <wine prefix>
 set -euo pipefail
 
@@ -197,4 +198,41 @@ xdotool key alt+F4
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_until "Vorpane.EXE did not end" ended
 app_pid=
-echo "PASS: extract, delete, compact, about and close"
+
+# Cancelling the folder browser ends the program at once with exit code 0,
+# before the main window is ever shown.
+cancel_browser() {
+    local browser code=0
+    browser=$(wait_window 'Browse for Folder')
+    if xdotool search --onlyvisible --name "^Halden's Vorpane\$" >/dev/null 2>&1; then
+        fail "main window shown before a folder was chosen"
+    fi
+    focus "$browser"
+    xdotool key Escape
+    wait_until "Vorpane.EXE did not end on Cancel" ended
+    wait "$app_pid" || code=$?
+    app_pid=
+    [ "$code" -eq 0 ] || fail "exit code $code after Cancel"
+}
+regex() { printf '%s' "$1" | sed 's/[][\\.^$*+?(){}|]/\\&/g'; }
+
+# A folder without a cache: its index path is the caption of the stop box.
+key='HKLM\Software\Wow6432Node\Unreal Technology\Installed Apps\UnrealTournament'
+"$here/wine-run" "$prefix" reg add "$key" /v Folder /d "$windows_path\\Nowhere" /f >/dev/null
+"$here/wine-run" "$prefix" "$exe" >>"$work/vorpane.log" 2>&1 &
+app_pid=$!
+box=$(wait_window "$(regex "$windows_path\\Nowhere\\Cache\\cache.ini")")
+focus "$box"
+xdotool key Return
+cancel_browser
+
+# No installation entry at all: the warning, then the browser.
+"$here/wine-run" "$prefix" reg delete "$key" /f >/dev/null
+"$here/wine-run" "$prefix" "$exe" >>"$work/vorpane.log" 2>&1 &
+app_pid=$!
+box=$(wait_window "Registry Key Can't Be Found")
+focus "$box"
+xdotool key Return
+cancel_browser
+
+echo "PASS: extract, delete, compact, about, close, and the folder browser cancelled"
