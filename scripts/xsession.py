@@ -42,8 +42,14 @@ class XSession:
                     raise RuntimeError("Xvfb did not start")
                 number += chunk
         self.display = ":" + number.decode().strip()
+        # A home of its own, so that nothing started here (GTK's list of
+        # recent files, openbox's session) writes into the player's.
+        self.home = tempfile.mkdtemp(prefix="vorpane-xhome-")
         self.env = dict(os.environ, DISPLAY=self.display, NO_AT_BRIDGE="1", GTK_THEME="Adwaita",
-                        GDK_BACKEND="x11")
+                        GDK_BACKEND="x11", HOME=self.home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
+                        XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         self.env.pop("WAYLAND_DISPLAY", None)
         wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -129,6 +135,9 @@ class XSession:
                     proc.kill()
                     proc.wait()
         self.procs = []
+        if getattr(self, "home", None):
+            shutil.rmtree(self.home, ignore_errors=True)
+            self.home = None
 
     def __enter__(self):
         return self
