@@ -3,7 +3,7 @@
 # a game folder from the registry, Extract (with the package question answered
 # both ways and a file already installed), Delete, Compact (refused on a
 # read-only cache.ini, then done), the about box from the system menu,
-# closing; then a folder without a cache and no registry entry at all, each
+# closing, Escape; then a folder without a cache and no registry entry at all, each
 # ending in the folder browser, cancelled. Checked by what is on disk and by the boxes' titles.
 # usage: e2e.sh <Vorpane.EXE> <send_syscommand.exe> <wine prefix>
 set -euo pipefail
@@ -197,6 +197,15 @@ focus "$main"
 xdotool key alt+F4
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_until "Vorpane.EXE did not end" ended
+app_pid=
+
+# Escape ends the window as well.
+"$here/wine-run" "$prefix" "$exe" >>"$work/vorpane.log" 2>&1 &
+app_pid=$!
+main=$(wait_window "Halden's Vorpane")
+focus "$main"
+xdotool key Escape
+wait_until "Vorpane.EXE did not end on Escape" ended
 app_pid=
 
 # Cancelling the folder browser ends the program at once with exit code 0,
