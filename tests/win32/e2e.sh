@@ -3,8 +3,9 @@
 # a game folder from the registry, Extract (with the package question answered
 # both ways and a file already installed), Delete, Compact (refused on a
 # read-only cache.ini, then done), the about box from the system menu,
-# closing, Escape; then a folder without a cache and no registry entry at all, each
-# ending in the folder browser, cancelled. Checked by what is on disk and by the boxes' titles.
+# closing, Escape; then a folder without a cache and no registry entry at
+# all, each ending in the folder browser, cancelled; and the game folder
+# picked in the browser. Checked by what is on disk and by the boxes' titles.
 # usage: e2e.sh <Vorpane.EXE> <send_syscommand.exe> <wine prefix>
 set -euo pipefail
 
@@ -244,4 +245,32 @@ focus "$box"
 xdotool key Return
 cancel_browser
 
-echo "PASS: extract, delete, compact, about, close, and the folder browser cancelled"
+# The same, and this time the game folder is picked in the browser's tree
+# (starting at the desktop, then "/" of drive Z:, each folder by typing its
+# name): the main window opens on it.
+"$here/wine-run" "$prefix" "$exe" >>"$work/vorpane.log" 2>&1 &
+app_pid=$!
+box=$(wait_window "Registry Key Can't Be Found")
+focus "$box"
+xdotool key Return
+browser=$(wait_window 'Browse for Folder')
+focus "$browser"
+xdotool key shift+Tab Down
+IFS=/ read -r -a parts <<<"${game#/}"
+for part in "${parts[@]}"; do
+    xdotool key Right
+    sleep 0.3
+    xdotool type --delay 50 "$part"
+    sleep 0.3
+done
+xdotool key Return
+main=$(wait_window "Halden's Vorpane")
+sleep 0.5
+extra=$(visible_titles | grep -v "^Halden's Vorpane\$" || true)
+[ -z "$extra" ] || fail "unexpected windows after choosing the folder: $extra"
+focus "$main"
+xdotool key Escape
+wait_until "Vorpane.EXE did not end on Escape" ended
+app_pid=
+
+echo "PASS: extract, delete, compact, about, close, Escape, and the folder browser"
