@@ -9,7 +9,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build test test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows clean format
+.PHONY: all deps build run demo screenshots test test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows clean format
 
 all: build
 
@@ -67,7 +67,24 @@ windows: deps $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 test-windows: windows
 	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j$(JOBS)
 
-test: test-core test-asan test-fuzz test-windows
+test: test-core test-asan test-fuzz test-windows test-e2e
+
+# The Linux program, vorpane: on the player's own game (found through the Wine
+# prefix in $WINEPREFIX, else ~/.wine), or on a demo game in a throwaway prefix
+# under the build tree, made afresh each time.
+run: build
+	$(BUILD)/vorpane
+
+demo: build
+	WINEPREFIX="$$(scripts/make-demo $(BUILD)/demo)" $(BUILD)/vorpane
+
+# vorpane end to end in Xvfb, driven with xdotool.
+test-e2e: build
+	tests/e2e/run_e2e.py $(BUILD)/vorpane
+
+# The README's pictures of the window and the about box, on the demo game.
+screenshots: build
+	scripts/make-screenshots $(BUILD)/vorpane docs
 
 # Refresh and compaction against the file system's own cost, N = 10,000 and 100,000.
 bench: build
