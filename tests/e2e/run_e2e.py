@@ -136,9 +136,13 @@ def commands(x, program, root):
               "an installed file was replaced")
         check(os.path.exists(game.cache_file("Omega.utx")), "Omega.utx left the cache")
 
-        # Rows now: Delta, Epsilon, Zeta, Omega. Delete Epsilon: select it,
-        # then the fourth tab stop after the list is Delete.
-        x.keys("Home", "Down", "space", "Tab", "Tab", "Tab", "Tab", "space")
+        # Rows now: Delta, Epsilon, Zeta, Omega. Select Epsilon; the about box
+        # (the second tab stop after the list) leaves the selection alone, and
+        # Delete, two tab stops further on, then deletes just Epsilon.
+        x.keys("Home", "Down", "space", "Tab", "Tab", "space")
+        run.answer("About Vorpane", "Return")
+        x.wait_active(MAIN)
+        x.keys("Tab", "Tab", "space")
         xsession.wait_until(lambda: not os.path.exists(game.cache_file("Epsilon.uax")), 20,
                             "Epsilon.uax to be deleted")
         for name in ("Delta.u", "Zeta.umx", "Omega.utx"):
