@@ -2,6 +2,8 @@
 
 #include <wx/stattext.h>
 
+#include <gtk/gtk.h>
+
 #include "resource.h"
 #include "ui/wx/program_icon.h"
 #include "ui/wx/text_layout.h"
@@ -46,6 +48,9 @@ wxBEGIN_EVENT_TABLE(MainWindow, wxDialog) EVT_BUTTON(IDC_ABOUT, MainWindow::OnBu
     const wxIcon icon = LoadProgramIcon();
     if (icon.IsOk()) {
         SetIcon(icon);
+        // Also for the boxes and the chooser that come before this window.
+        const wxBitmap bitmap(icon);
+        gtk_window_set_default_icon(bitmap.GetPixbuf());
     }
     view_ = std::make_unique<WxListView>(*list_);
     boxes_ = std::make_unique<WxMessageBoxes>(*this);
