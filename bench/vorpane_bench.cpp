@@ -1,5 +1,6 @@
 // Times the refresh and the compaction on generated caches against what the
-// file system itself costs, and the peak memory of a refresh.
+// file system itself costs, loading the rows into the Linux list view against
+// the refresh, and the peak memory of a refresh.
 //
 //   vorpane_bench [--reps R] [--dir D] [N ...]     (default: 10000 100000)
 //   vorpane_bench --refresh-only D                 (one refresh, prints peak memory)
@@ -144,6 +145,30 @@ double MeasurePeakMemory(const char* self, const fs::path& root) {
     return peak;
 }
 
+// Loading the rows into the Linux list view, timed by its own program in a
+// private X display; nothing where that program was not built.
+void MeasureViewLoad(const char* self, const fs::path& root, int n, int reps) {
+    const fs::path viewBench = fs::path(self).parent_path() / "vorpane_view_bench";
+    if (!fs::exists(viewBench)) {
+        std::printf("N=%-7d view load: not measured (the Linux program is not built)\n", n);
+        return;
+    }
+    const fs::path out = root / "view.txt";
+    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' '" + viewBench.string() +
+                                "' '" + root.string() + "' " + std::to_string(reps) + " > '" +
+                                out.string() + "' 2>/dev/null";
+    double load = -1, refresh = -1;
+    if (std::system(command.c_str()) == 0) {
+        std::ifstream(out) >> load >> refresh;
+    }
+    if (load < 0) {
+        std::printf("N=%-7d view load: not measured (no X display: xvfb-run failed)\n", n);
+        return;
+    }
+    std::printf("N=%-7d view load   %9.2f ms   refresh %7.2f ms   ratio %.2f\n", n, load, refresh,
+                load / refresh);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +213,7 @@ int main(int argc, char** argv) {
                     f.refresh, f.refreshFloor, f.refresh / f.refreshFloor, f.entries);
         std::printf("N=%-7d compaction  %9.2f ms   floor %9.2f ms   ratio %.2f\n", n, f.compact,
                     f.compactFloor, f.compact / f.compactFloor);
+        MeasureViewLoad(argv[0], root, n, reps);
         std::printf("N=%-7d peak memory of a refresh: %.1f MiB\n", n,
                     MeasurePeakMemory(argv[0], root));
         std::fflush(stdout);

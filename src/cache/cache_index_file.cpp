@@ -88,6 +88,19 @@ void CacheIndexFile::CreateCacheIndex(const std::string& path) {
 }
 
 void CacheIndexFile::WriteIndexText(std::string_view text) {
+    AppendText(text);
+    FlushWhenFull();
+}
+
+void CacheIndexFile::WriteIndexEntry(std::string_view key, std::string_view name) {
+    AppendText(key);
+    buffer_ += '=';
+    AppendText(name);
+    buffer_.append("\r\n");
+    FlushWhenFull();
+}
+
+void CacheIndexFile::AppendText(std::string_view text) {
     if (!output_) {
         throw FileError(FileErrorCause::InvalidFile, path_);
     }
@@ -99,6 +112,9 @@ void CacheIndexFile::WriteIndexText(std::string_view text) {
         }
         start = newline + 1;
     }
+}
+
+void CacheIndexFile::FlushWhenFull() {
     if (buffer_.size() >= kWriteChunkSize) {
         FlushOutput();
     }

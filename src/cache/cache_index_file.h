@@ -27,12 +27,17 @@ class CacheIndexFile {
 
     void CreateCacheIndex(const std::string& path);
     void WriteIndexText(std::string_view text);
+    // The line "key=name" and its line end.
+    void WriteIndexEntry(std::string_view key, std::string_view name);
     // After writing: flushes and puts the new file in place of the old one.
     // The file counts as closed afterwards, whether or not that worked.
     void CloseCacheIndex();
 
   private:
     bool FillBuffer();
+    // Text mode: every "\n" goes out as CR LF.
+    void AppendText(std::string_view text);
+    void FlushWhenFull();
     void FlushOutput();
     [[noreturn]] void Fail(int systemError);
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "app/vorpane_dlg.h"
 #include "cache/cache_index_file.h"
@@ -22,7 +23,6 @@ void CVorpaneDlg::WriteCompactedIndex() {
     index.CreateCacheIndex(m_cacheIniPath);
     index.WriteIndexText("[Cache]\n");
     const int count = m_list.Count();
-    std::string line;
     for (int i = 0; i < count; ++i) {
         const std::string* record = m_list.Record(i);
         if (record == nullptr) {
@@ -30,13 +30,9 @@ void CVorpaneDlg::WriteCompactedIndex() {
         }
         const std::size_t keyEnd = record->size() - std::min(record->size(), kRecordTailAfterKey);
         const std::size_t keyBegin = std::min(m_cacheDir.size(), keyEnd);
-        const std::string& text = m_list.Text(i);
-        line.assign(*record, keyBegin, keyEnd - keyBegin).append("=");
-        if (text.size() > m_prefixLen) {
-            line.append(text, m_prefixLen);
-        }
-        line.append("\n");
-        index.WriteIndexText(line);
+        const std::string_view text = m_list.Text(i);
+        index.WriteIndexEntry(std::string_view(*record).substr(keyBegin, keyEnd - keyBegin),
+                              text.substr(std::min(m_prefixLen, text.size())));
     }
     index.WriteIndexText("\n");
     index.CloseCacheIndex();

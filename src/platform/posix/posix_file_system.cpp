@@ -45,14 +45,6 @@ bool IsReadOnly(const struct stat& info, const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Opens without blocking on FIFOs or devices; only regular files are kept.
 UniqueFd OpenRegularForReading(const std::string& path) {
     UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -78,18 +70,6 @@ int WriteAll(int fd, const char* data, std::size_t size) {
         }
         data += written;
         size -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
-
-int SyncFolder(const std::string& folder) {
-    UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir) {
-        return errno;
-    }
-    // Some file systems cannot sync a folder; the rename itself has happened.
-    if (fsync(dir.get()) != 0 && errno != EINVAL && errno != EROFS) {
-        return errno;
     }
     return 0;
 }
@@ -143,11 +123,13 @@ class PosixReplacementFile final : public ReplacementFile {
         if (const int closed = fd_.close(); closed != 0) {
             return closed;
         }
+        // The new content is on disk before it takes the old one's place, so
+        // whatever a crash keeps is one whole file or the other.
         if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
             return errno;
         }
         committed_ = true;
-        return SyncFolder(FolderOf(target_));
+        return 0;
     }
 
   private:

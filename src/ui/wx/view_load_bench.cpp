@@ -1,0 +1,82 @@
+// Times loading a refreshed cache into the Linux list view, against the
+// refresh itself: vorpane_view_bench GAME_FOLDER [REPS]. Needs a display.
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/listbox.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/vorpane_dlg.h"
+#include "bench/quiet_services.h"
+#include "platform/file_system.h"
+#include "ui/wx/wx_services.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+class BenchApp : public wxApp {
+  public:
+    bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(BenchApp);
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vorpane_view_bench GAME_FOLDER [REPS]\n");
+        return 2;
+    }
+    const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "vorpane_view_bench: no display\n");
+        return 1;
+    }
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "Halden's Vorpane");
+    auto* list = new wxListBox(frame, wxID_ANY, wxDefaultPosition, wxSize(450, 350), 0, nullptr,
+                               wxLB_MULTIPLE | wxLB_NEEDED_SB);
+    frame->Show();
+    WxListView view(*list);
+
+    std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+    QuietServices quiet(argv[1]);
+    RuntimeProcessExit exit;
+    CVorpaneDlg dialog(
+        DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_view_bench"});
+    dialog.OnInitDialog();
+
+    std::vector<double> refresh, load;
+    for (int r = 0; r < reps; ++r) {
+        dialog.ClearCacheList();
+        auto start = Clock::now();
+        dialog.RefreshCacheList();
+        refresh.push_back(Milliseconds(Clock::now() - start));
+
+        // Until the rows are laid out and on screen, not just handed over.
+        start = Clock::now();
+        view.ShowEntries(dialog.List());
+        list->Update();
+        wxTheApp->Yield(true);
+        load.push_back(Milliseconds(Clock::now() - start));
+    }
+    std::printf("%.2f %.2f %d\n", Median(load), Median(refresh), dialog.List().Count());
+    frame->Destroy();
+    wxEntryCleanup();
+    return 0;
+}
