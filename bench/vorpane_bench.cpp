@@ -18,23 +18,13 @@
 
 #include "app/vorpane_dlg.h"
 #include "bench/quiet_services.h"
+#include "bench/timing.h"
 #include "platform/file_system.h"
 #include "platform/file_system_floor.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // A cache as years of play leave it: downloads in batches of a few files,
 // each file arriving when the one before it has come in at a modem-to-DSL
@@ -96,23 +86,23 @@ Figures Measure(const fs::path& root, int reps) {
     const std::string index = dialog.CacheIniPath();
     for (int r = 0; r < reps; ++r) {
         dialog.ClearCacheList();
-        auto start = Clock::now();
+        auto start = BenchClock::now();
         dialog.RefreshCacheList();
-        refresh.push_back(Milliseconds(Clock::now() - start));
+        refresh.push_back(Milliseconds(BenchClock::now() - start));
 
-        start = Clock::now();
+        start = BenchClock::now();
         FloorRefresh(index, dialog.CacheDir());
-        refreshFloor.push_back(Milliseconds(Clock::now() - start));
+        refreshFloor.push_back(Milliseconds(BenchClock::now() - start));
 
-        start = Clock::now();
+        start = BenchClock::now();
         dialog.WriteCompactedIndex();
-        compact.push_back(Milliseconds(Clock::now() - start));
+        compact.push_back(Milliseconds(BenchClock::now() - start));
 
         std::ostringstream bytes;
         bytes << std::ifstream(index, std::ios::binary).rdbuf();
-        start = Clock::now();
+        start = BenchClock::now();
         FloorReplace(index, bytes.str());
-        compactFloor.push_back(Milliseconds(Clock::now() - start));
+        compactFloor.push_back(Milliseconds(BenchClock::now() - start));
     }
     if (quiet.boxes != 0) {
         std::fprintf(stderr, "vorpane_bench: the program reported %d failures\n", quiet.boxes);
@@ -203,10 +193,10 @@ int main(int argc, char** argv) {
     std::map<int, double> refreshTimes;
     for (const int n : sizes) {
         const fs::path root = dir / ("game-" + std::to_string(n));
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         GenerateGame(root, n);
         std::printf("N=%d: generated %s in %.1f s\n", n, root.c_str(),
-                    Milliseconds(Clock::now() - start) / 1000);
+                    Milliseconds(BenchClock::now() - start) / 1000);
         const Figures f = Measure(root, reps);
         refreshTimes[n] = f.refresh;
         std::printf("N=%-7d refresh     %9.2f ms   floor %9.2f ms   ratio %.2f   (%d rows)\n", n,

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "ui/utf8.h"
+
 namespace {
 
 // Windows-1252 from 0x80 to 0x9F; the five unassigned bytes keep their C1
@@ -14,58 +16,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
 };
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto b = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-        const unsigned char lead = b(i);
-        std::size_t length = 1;
-        char32_t cp = lead;
-        if (lead >= 0x80) {
-            if (lead >= 0xC2 && lead <= 0xDF) {
-                length = 2;
-                cp = lead & 0x1F;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                length = 3;
-                cp = lead & 0x0F;
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                length = 4;
-                cp = lead & 0x07;
-            } else {
-                return false;
-            }
-            if (i + length > bytes.size()) {
-                return false;
-            }
-            for (std::size_t k = i + 1; k < i + length; ++k) {
-                if ((b(k) & 0xC0) != 0x80) {
-                    return false;
-                }
-                cp = (cp << 6) | (b(k) & 0x3F);
-            }
-            if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-                (cp >= 0xD800 && cp <= 0xDFFF)) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -13,21 +13,11 @@
 
 #include "app/vorpane_dlg.h"
 #include "bench/quiet_services.h"
+#include "bench/timing.h"
 #include "platform/file_system.h"
 #include "ui/wx/wx_services.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 class BenchApp : public wxApp {
   public:
@@ -64,16 +54,16 @@ int main(int argc, char** argv) {
     std::vector<double> refresh, load;
     for (int r = 0; r < reps; ++r) {
         dialog.ClearCacheList();
-        auto start = Clock::now();
+        auto start = BenchClock::now();
         dialog.RefreshCacheList();
-        refresh.push_back(Milliseconds(Clock::now() - start));
+        refresh.push_back(Milliseconds(BenchClock::now() - start));
 
         // Until the rows are laid out and on screen, not just handed over.
-        start = Clock::now();
+        start = BenchClock::now();
         view.ShowEntries(dialog.List());
         list->Update();
         wxTheApp->Yield(true);
-        load.push_back(Milliseconds(Clock::now() - start));
+        load.push_back(Milliseconds(BenchClock::now() - start));
     }
     std::printf("%.2f %.2f %d\n", Median(load), Median(refresh), dialog.List().Count());
     frame->Destroy();
