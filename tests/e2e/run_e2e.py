@@ -264,7 +264,7 @@ def main():
                     print("             screen at failure: %s" % shot)
             finally:
                 shutil.rmtree(root, ignore_errors=True)
-    print("%d of %d end-to-end tests passed" % (len(TESTS) - len(failed), len(TESTS)))
+    print("e2e: %d passed, %d failed" % (len(TESTS) - len(failed), len(failed)))
     sys.exit(1 if failed else 0)
 
 
