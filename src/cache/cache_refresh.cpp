@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,9 @@ constexpr std::string_view kCacheFileExtension = ".uxx";
 // A key that would reach outside the cache folder, or that no system can
 // pass on as a file name, names no cache file.
 bool KeyCanNameCacheFile(std::string_view key) {
-    return key.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos &&
-           key != "." && key != "..";
+    const bool plain = std::none_of(key.begin(), key.end(),
+                                    [](char c) { return c == '\\' || c == '/' || c == '\0'; });
+    return plain && key != "." && key != "..";
 }
 
 // Entries read so far go into the list even when reading fails part way,
@@ -62,7 +64,9 @@ void CVorpaneDlg::RefreshCacheList() {
         if (!info) {
             continue;
         }
-        std::string text = FormatTimeStamp(info->created);
+        std::string text;
+        text.reserve(kTimeStampLength + 4 + entry.name.size());
+        AppendTimeStamp(text, info->created);
         text.append("    ");
         m_prefixLen = text.size();
         text.append(entry.name);

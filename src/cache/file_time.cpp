@@ -80,13 +80,14 @@ std::optional<FileTime> CalendarToFileTime(const CalendarTime& t) {
            static_cast<FileTime>(t.milliseconds) * kFileTimeUnitsPerMillisecond;
 }
 
-std::string FormatTimeStamp(FileTime time) {
+void AppendTimeStamp(std::string& out, FileTime time) {
     const CalendarTime t = FileTimeToCalendar(std::min(time, kLatestShownFileTime));
     // "%.4d-%.2d-%.2d %.2d:%.2d:%.2d.%.3d", without the cost of printf on every entry.
-    std::string text = "0000-00-00 00:00:00.000";
-    auto put = [&text](std::size_t end, int value) {
-        for (std::size_t pos = end; value > 0; value /= 10) {
-            text[--pos] = static_cast<char>('0' + value % 10);
+    const std::size_t start = out.size();
+    out.append("0000-00-00 00:00:00.000");
+    auto put = [&out, start](std::size_t end, int value) {
+        for (std::size_t pos = start + end; value > 0; value /= 10) {
+            out[--pos] = static_cast<char>('0' + value % 10);
         }
     };
     put(4, t.year);
@@ -96,6 +97,11 @@ std::string FormatTimeStamp(FileTime time) {
     put(16, t.minute);
     put(19, t.second);
     put(23, t.milliseconds);
+}
+
+std::string FormatTimeStamp(FileTime time) {
+    std::string text;
+    AppendTimeStamp(text, time);
     return text;
 }
 
