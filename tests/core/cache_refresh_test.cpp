@@ -57,7 +57,10 @@ TEST_F(Refresh, KeysThatCannotNameACacheFileAreLeftOut) {
     WriteWholeFile(game.Root() / "up.uxx", "outside");
     game.AddCacheFile("..", 1, kT1);
     game.AddCacheFile(".", 1, kT1);
-    game.WriteIndex("../up=a.unr\n..\\up=b.unr\n../Maps/x=c.unr\n.=d.unr\n..=e.unr\n");
+    // The system would read a key with a NUL only up to the NUL.
+    WriteWholeFile(game.CacheDir() / "cut", "not this one");
+    game.WriteIndex("../up=a.unr\n..\\up=b.unr\n../Maps/x=c.unr\n.=d.unr\n..=e.unr\n" +
+                    std::string("cut\0.uxx=f.unr\n", 14));
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
     EXPECT_EQ(Dialog().List().Count(), 0);
 }
