@@ -1,6 +1,12 @@
 #pragma once
 
 #include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/vorpane_dlg.h"
+#include "bench/timing.h"
+#include "platform/file_system.h"
 
 #include "platform/installation_registry.h"
 #include "platform/process_exit.h"
@@ -27,4 +33,29 @@ struct QuietServices : ListView, MessageBoxes, FolderChooser, InstallationRegist
 
   private:
     std::string gameDir_;
+};
+
+// The main window's logic on a game folder, showing nothing; opened (one
+// refresh) when constructed. Members in the order they are built.
+struct QuietDialog {
+    explicit QuietDialog(const std::string& gameDir)
+        : services(gameDir),
+          files(MakeNativeFileSystem()),
+          dialog(DialogServices{services, services, services, services, *files, exit, services,
+                                "vorpane_bench"}) {
+        dialog.OnInitDialog();
+    }
+
+    // A refresh as every command ends with one: cleared, then rebuilt.
+    double TimeRefresh() {
+        dialog.ClearCacheList();
+        const auto start = BenchClock::now();
+        dialog.RefreshCacheList();
+        return Milliseconds(BenchClock::now() - start);
+    }
+
+    QuietServices services;
+    std::unique_ptr<FileSystem> files;
+    RuntimeProcessExit exit;
+    CVorpaneDlg dialog;
 };

@@ -75,22 +75,16 @@ struct Figures {
 };
 
 Figures Measure(const fs::path& root, int reps) {
-    std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-    QuietServices quiet(root.string());
-    RuntimeProcessExit exit;
-    CVorpaneDlg dialog(
-        DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_bench"});
-    dialog.OnInitDialog();  // warms the caches the floor also finds warm
+    QuietDialog quiet(
+        root.string());  // its first refresh warms the caches the floor also finds warm
+    CVorpaneDlg& dialog = quiet.dialog;
 
     std::vector<double> refresh, refreshFloor, compact, compactFloor;
     const std::string index = dialog.CacheIniPath();
     for (int r = 0; r < reps; ++r) {
-        dialog.ClearCacheList();
-        auto start = BenchClock::now();
-        dialog.RefreshCacheList();
-        refresh.push_back(Milliseconds(BenchClock::now() - start));
+        refresh.push_back(quiet.TimeRefresh());
 
-        start = BenchClock::now();
+        auto start = BenchClock::now();
         FloorRefresh(index, dialog.CacheDir());
         refreshFloor.push_back(Milliseconds(BenchClock::now() - start));
 
@@ -104,8 +98,9 @@ Figures Measure(const fs::path& root, int reps) {
         FloorReplace(index, bytes.str());
         compactFloor.push_back(Milliseconds(BenchClock::now() - start));
     }
-    if (quiet.boxes != 0) {
-        std::fprintf(stderr, "vorpane_bench: the program reported %d failures\n", quiet.boxes);
+    if (quiet.services.boxes != 0) {
+        std::fprintf(stderr, "vorpane_bench: the program reported %d failures\n",
+                     quiet.services.boxes);
         std::exit(1);
     }
     return {Median(refresh), Median(refreshFloor), Median(compact), Median(compactFloor),
@@ -168,13 +163,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--refresh-only" && i + 1 < argc) {
-            const fs::path root = argv[++i];
-            std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-            QuietServices quiet(root.string());
-            RuntimeProcessExit exit;
-            CVorpaneDlg dialog(
-                DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_bench"});
-            dialog.OnInitDialog();
+            const QuietDialog refreshed(argv[++i]);
             std::printf("%.1f\n", PeakMemoryMiB());
             return 0;
         }

@@ -44,22 +44,15 @@ int main(int argc, char** argv) {
     frame->Show();
     WxListView view(*list);
 
-    std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-    QuietServices quiet(argv[1]);
-    RuntimeProcessExit exit;
-    CVorpaneDlg dialog(
-        DialogServices{quiet, quiet, quiet, quiet, *files, exit, quiet, "vorpane_view_bench"});
-    dialog.OnInitDialog();
+    QuietDialog quiet(argv[1]);
+    const CVorpaneDlg& dialog = quiet.dialog;
 
     std::vector<double> refresh, load;
     for (int r = 0; r < reps; ++r) {
-        dialog.ClearCacheList();
-        auto start = BenchClock::now();
-        dialog.RefreshCacheList();
-        refresh.push_back(Milliseconds(BenchClock::now() - start));
+        refresh.push_back(quiet.TimeRefresh());
 
         // Until the rows are laid out and on screen, not just handed over.
-        start = BenchClock::now();
+        const auto start = BenchClock::now();
         view.ShowEntries(dialog.List());
         list->Update();
         wxTheApp->Yield(true);
