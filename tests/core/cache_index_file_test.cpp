@@ -41,14 +41,6 @@ class CacheIndexFileTest : public ::testing::Test {
         return std::nullopt;
     }
 
-    std::vector<std::string> FilesInCache() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(game.CacheDir())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
     TempGame game;
     std::unique_ptr<FileSystem> native = MakeNativeFileSystem();
     FileSystem& files = *native;
@@ -142,7 +134,7 @@ TEST_F(CacheIndexFileTest, WritingEndsEveryLineWithCrLf) {
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\nK1=Face.unr\r\nK2=a=b\r\n\r\n");
     EXPECT_FALSE(WriteIndex(files, {"[Cache]\n", "\n"}));
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\n\r\n");
-    EXPECT_EQ(FilesInCache(), Lines{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), Lines{"cache.ini"});
 }
 
 TEST_F(CacheIndexFileTest, AFailedWriteLeavesTheOldFileAsItWas) {
@@ -156,7 +148,7 @@ TEST_F(CacheIndexFileTest, AFailedWriteLeavesTheOldFileAsItWas) {
     EXPECT_EQ(error->Cause(), FileErrorCause::DiskFull);
     EXPECT_EQ(error->Path(), game.IndexPath().string());
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), old);
-    EXPECT_EQ(FilesInCache(), Lines{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), Lines{"cache.ini"});
 }
 
 TEST_F(CacheIndexFileTest, AFailedFlushIsADiskFullError) {
@@ -168,7 +160,7 @@ TEST_F(CacheIndexFileTest, AFailedFlushIsADiskFullError) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->Cause(), FileErrorCause::DiskFull);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), old);
-    EXPECT_EQ(FilesInCache(), Lines{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), Lines{"cache.ini"});
 }
 
 TEST_F(CacheIndexFileTest, AReadOnlyIndexIsNotReplaced) {
@@ -181,7 +173,7 @@ TEST_F(CacheIndexFileTest, AReadOnlyIndexIsNotReplaced) {
     EXPECT_EQ(error->Cause(), FileErrorCause::AccessDenied);
     EXPECT_EQ(error->ReportText(), "Access to " + game.IndexPath().string() + " was denied.");
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), old);
-    EXPECT_EQ(FilesInCache(), Lines{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), Lines{"cache.ini"});
 }
 
 TEST_F(CacheIndexFileTest, AMissingCacheFolderIsAnInvalidPath) {

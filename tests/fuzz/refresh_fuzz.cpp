@@ -73,17 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    FakeView view;
-    FakeBoxes boxes;
-    FakeChooser chooser;
-    FakeRegistry registry;
-    FakeExit exit;
-    FakeAbout about;
-    registry.SetFolder("/game");
-    CVorpaneDlg dialog(
-        DialogServices{view, boxes, chooser, registry, files, exit, about, "vorpane"});
+    FakeServices fakes;
+    fakes.registry.SetFolder("/game");
+    CVorpaneDlg dialog(fakes.For(files));
     dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
-    Check(boxes.shown.empty());
+    Check(fakes.boxes.shown.empty());
 
     const CacheList& list = dialog.List();
     Check(std::is_sorted(
@@ -101,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     dialog.RunHandler(&CVorpaneDlg::OnCompact);
-    Check(boxes.shown.empty());
+    Check(fakes.boxes.shown.empty());
     std::vector<CacheListEntry> again = Regular(dialog.List());
     Check(again.size() == regular.size());
     // Entries with equal texts may change places; the same entries come back.

@@ -11,15 +11,6 @@ namespace {
 
 using Compact = OpsFixture;
 
-std::vector<std::string> FilesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(Compact, WritesTheListedEntriesInListOrder) {
     MakeGameFolders();
     Open({{"NEW", "Late.unr", "2003-01-01 00:00:00.000"},

@@ -11,14 +11,13 @@
 
 // The main window's logic on a real temporary game folder, with the boxes,
 // the chooser, the registry, the view and the process exit faked.
-class DialogFixture : public ::testing::Test {
+class DialogFixture : public ::testing::Test, protected FakeServices {
   protected:
     DialogFixture() { registry.SetFolder(game.Dir()); }
 
     CVorpaneDlg& Dialog() {
         if (!dialog_) {
-            dialog_ = std::make_unique<CVorpaneDlg>(
-                DialogServices{view, boxes, chooser, registry, files(), exit, about, "vorpane"});
+            dialog_ = std::make_unique<CVorpaneDlg>(For(files()));
         }
         return *dialog_;
     }
@@ -47,12 +46,6 @@ class DialogFixture : public ::testing::Test {
     }
 
     TempGame game;
-    FakeView view;
-    FakeBoxes boxes;
-    FakeChooser chooser;
-    FakeRegistry registry;
-    FakeExit exit;
-    FakeAbout about;
     FileSystem* fileSystem = nullptr;  // set before Dialog() to inject faults
 
   private:

@@ -95,3 +95,17 @@ class FakeAbout : public AboutBox {
     void ShowAbout() override { ++shown; }
     int shown = 0;
 };
+
+// Every faked service of the main window, for a dialog over the given files.
+struct FakeServices {
+    DialogServices For(FileSystem& files) {
+        return DialogServices{view, boxes, chooser, registry, files, exit, about, "vorpane"};
+    }
+
+    FakeView view;
+    FakeBoxes boxes;
+    FakeChooser chooser;
+    FakeRegistry registry;
+    FakeExit exit;
+    FakeAbout about;
+};

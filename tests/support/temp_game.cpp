@@ -1,5 +1,6 @@
 #include "support/temp_game.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -44,6 +45,15 @@ void TempGame::AddCacheFile(const std::string& key, std::uintmax_t size,
     WriteWholeFile(path, "");
     fs::resize_file(path, size);
     SetModificationTime(path, timeStamp);
+}
+
+std::vector<std::string> FilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadWholeFile(const fs::path& path) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A game folder of real files in a fresh temporary folder, removed afterwards.
 class TempGame {
@@ -30,6 +31,8 @@ class TempGame {
 };
 
 std::string ReadWholeFile(const std::filesystem::path& path);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FilesIn(const std::filesystem::path& folder);
 void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 // Sets the modification time, and on Windows the creation time, which is
 // the one the listing shows there.

@@ -26,14 +26,6 @@ class Win32Files : public ::testing::Test {
         fs::create_directories((game.Root() / relative).parent_path());
         WriteWholeFile(game.Root() / relative, bytes);
     }
-    std::vector<std::string> FilesInCache() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(game.CacheDir())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
     TempGame game;
     Win32FileSystem files;
 };
@@ -203,7 +195,7 @@ TEST_F(Win32Files, AnIndexHeldOpenElsewhereIsASharingViolation) {
         EXPECT_EQ(error.ReportText(), "A sharing violation occurred while accessing " + path + ".");
     }
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\nK=Old.unr\r\n");
-    EXPECT_EQ(FilesInCache(), std::vector<std::string>{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{"cache.ini"});
 }
 
 TEST_F(Win32Files, TheIndexIsHeldWithoutSharingWhileRead) {
@@ -229,7 +221,7 @@ TEST_F(Win32Files, TheReplacementTakesTheIndexPlaceInOneStep) {
     EXPECT_EQ(replacement->Commit(), 0);
     replacement.reset();
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\n\r\n");
-    EXPECT_EQ(FilesInCache(), std::vector<std::string>{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{"cache.ini"});
     EXPECT_NE(GetFileAttributesA(game.IndexPath().string().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
@@ -241,7 +233,7 @@ TEST_F(Win32Files, AnUncommittedReplacementLeavesNoTrace) {
     EXPECT_EQ(replacement->Write("new", 3), 0);
     replacement.reset();
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), "old");
-    EXPECT_EQ(FilesInCache(), std::vector<std::string>{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{"cache.ini"});
 }
 
 TEST_F(Win32Files, AReadOnlyIndexIsNotReplaced) {
@@ -250,7 +242,7 @@ TEST_F(Win32Files, AReadOnlyIndexIsNotReplaced) {
     int error = 0;
     EXPECT_FALSE(files.CreateReplacement(game.IndexPath().string(), error));
     EXPECT_EQ(error, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(FilesInCache(), std::vector<std::string>{"cache.ini"});
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{"cache.ini"});
     SetFileAttributesA(game.IndexPath().string().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
