@@ -18,10 +18,9 @@ struct CacheFileInfo {
 class InputFile {
   public:
     virtual ~InputFile() = default;
-    // Reads up to `size` bytes: the count read, 0 at the end, -1 on failure.
+    // Reads up to `size` bytes: the count read, 0 at the end, -1 on failure
+    // (every read failure of the index is reported alike).
     virtual std::ptrdiff_t Read(char* buffer, std::size_t size) = 0;
-    // The system error number of the last failure.
-    virtual int LastError() const = 0;
 };
 
 // A new file written beside the one it replaces. It takes the old file's

@@ -20,9 +20,3 @@ int CompareEntries(std::string_view a, std::string_view b);
 
 // Whether two texts carry the same prefix in the list's order.
 bool SamePrefix(std::string_view a, std::string_view b);
-
-struct EntryLess {
-    bool operator()(std::string_view a, std::string_view b) const {
-        return CompareEntries(a, b) < 0;
-    }
-};

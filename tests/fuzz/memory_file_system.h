@@ -50,7 +50,6 @@ class MemoryFileSystem : public FileSystem {
             pos_ += count;
             return static_cast<std::ptrdiff_t>(count);
         }
-        int LastError() const override { return 0; }
 
       private:
         const std::string& content_;

@@ -48,7 +48,6 @@ class FaultyFileSystem : public FileSystem {
             --left_;
             return real_->Read(buffer, size);
         }
-        int LastError() const override { return left_ == 0 ? EIO : real_->LastError(); }
 
       private:
         std::unique_ptr<InputFile> real_;

@@ -85,16 +85,13 @@ class PosixInputFile final : public InputFile {
                 return count;
             }
             if (errno != EINTR) {
-                error_ = errno;
                 return -1;
             }
         }
     }
-    int LastError() const override { return error_; }
 
   private:
     UniqueFd fd_;
-    int error_ = 0;
 };
 
 class PosixReplacementFile final : public ReplacementFile {

@@ -55,16 +55,13 @@ class Win32InputFile final : public InputFile {
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD count = 0;
         if (!ReadFile(file_.get(), buffer, wanted, &count, nullptr)) {
-            error_ = LastError();
             return -1;
         }
         return static_cast<std::ptrdiff_t>(count);
     }
-    int LastError() const override { return error_; }
 
   private:
     UniqueHandle file_;
-    int error_ = 0;
 };
 
 class Win32ReplacementFile final : public ReplacementFile {
