@@ -8,6 +8,9 @@
 // in 8 lower-case hex digits.
 inline constexpr std::size_t kRecordSizeDigits = 8;
 
+// A cache file is named by its key and this extension.
+inline constexpr std::string_view kCacheFileExtension = ".uxx";
+
 std::string MakeCacheRecord(std::string_view path, std::uint64_t size);
 
 // The record without its size digits.

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kCacheFileExtension = ".uxx";
-
 // A key that would reach outside the cache folder, or that no system can
 // pass on as a file name, names no cache file.
 bool KeyCanNameCacheFile(std::string_view key) {

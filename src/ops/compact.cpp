@@ -4,11 +4,12 @@
 
 #include "app/vorpane_dlg.h"
 #include "cache/cache_index_file.h"
+#include "cache/cache_record.h"
 
 namespace {
 
-// ".uxx" and the eight size digits that follow the key in a record.
-constexpr std::size_t kRecordTailAfterKey = 12;
+// What follows the key in a record: the extension and the size digits.
+constexpr std::size_t kRecordTailAfterKey = kCacheFileExtension.size() + kRecordSizeDigits;
 
 }  // namespace
 
