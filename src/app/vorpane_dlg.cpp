@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "cache/cache_record.h"
-#include "cache/file_error.h"
+#include "base/file_error.h"
 #include "platform/path_separator.h"
 #include "ui/about_box.h"
 #include "ui/list_view.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "cache/file_error.h"
+#include "base/file_error.h"
 #include "platform/file_system.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "app/vorpane_dlg.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
-#include "cache/file_time.h"
+#include "base/file_time.h"
 #include "platform/file_system.h"
 #include "platform/path_separator.h"
 

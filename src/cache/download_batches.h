@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "cache/file_time.h"
+#include "base/file_time.h"
 
 class CacheList;
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "cache/file_error.h"
-#include "cache/file_time.h"
+#include "base/file_error.h"
+#include "base/file_time.h"
 
 struct CacheFileInfo {
     std::uint64_t size = 0;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "cache/cache_index_file.h"
-#include "cache/file_error.h"
+#include "base/file_error.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_game.h"
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "cache/file_error.h"
+#include "base/file_error.h"
 #include "platform/file_system.h"
 
 namespace {

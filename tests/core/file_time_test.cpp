@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "cache/file_time.h"
+#include "base/file_time.h"
 
 namespace {
 

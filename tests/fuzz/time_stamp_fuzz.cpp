@@ -7,7 +7,7 @@
 
 #include "cache/cache_record.h"
 #include "cache/download_batches.h"
-#include "cache/file_time.h"
+#include "base/file_time.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cache/file_time.h"
+#include "base/file_time.h"
 #include "ops/ops_fixture.h"
 #include "platform/posix/posix_file_system.h"
 #include "support/temp_game.h"

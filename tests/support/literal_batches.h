@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cache/file_time.h"
+#include "base/file_time.h"
 #include "ui/cache_list.h"
 
 // The algorithm step by step as it reads, inserting into the sorted list.

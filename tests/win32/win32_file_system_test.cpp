@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "cache/cache_index_file.h"
-#include "cache/file_error.h"
-#include "cache/file_time.h"
+#include "base/file_error.h"
+#include "base/file_time.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_installation_registry.h"
 #include "support/temp_game.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/path_separator.h"
-#include "ui/utf8.h"
+#include "base/utf8.h"
 
 namespace fs = std::filesystem;
 

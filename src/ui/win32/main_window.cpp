@@ -3,7 +3,7 @@
 #include <array>
 
 #include "app/routing_table.h"
-#include "cache/file_error.h"
+#include "base/file_error.h"
 #include "resource.h"
 
 MainWindow::MainWindow(HINSTANCE instance, std::string programName)

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "ui/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/utf8.h"
+#include "base/utf8.h"
 
 std::size_t Utf8Sequence(std::string_view text, char32_t& codePoint) {
     if (text.empty()) {

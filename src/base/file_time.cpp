@@ -1,4 +1,4 @@
-#include "cache/file_time.h"
+#include "base/file_time.h"
 
 #include <algorithm>
 
