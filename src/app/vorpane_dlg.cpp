@@ -2,8 +2,13 @@
 
 #include <utility>
 
-#include "cache/cache_record.h"
 #include "base/file_error.h"
+#include "cache/cache_index_file.h"
+#include "cache/cache_refresh.h"
+#include "cache/download_batches.h"
+#include "ops/compact.h"
+#include "ops/delete.h"
+#include "ops/extract.h"
 #include "platform/path_separator.h"
 #include "ui/about_box.h"
 #include "ui/list_view.h"
@@ -15,13 +20,9 @@ void CVorpaneDlg::RunHandler(Handler handler) {
     try {
         (this->*handler)();
     } catch (const FileError& error) {
-        ShowFileErrorReport(error);
+        m_services.boxes.Show(error.ReportText(), m_services.programName, BoxStyle::Stop);
     }
     SyncView();
-}
-
-void CVorpaneDlg::ShowFileErrorReport(const FileError& error) {
-    m_services.boxes.Show(error.ReportText(), m_services.programName, BoxStyle::Stop);
 }
 
 void CVorpaneDlg::SyncView() {
@@ -31,18 +32,12 @@ void CVorpaneDlg::SyncView() {
     }
 }
 
-std::string CVorpaneDlg::EntryName(int index) const {
-    const std::string& text = m_list.Text(index);
-    return text.size() > m_prefixLen ? text.substr(m_prefixLen) : std::string();
+FolderPrompts CVorpaneDlg::Prompts() const {
+    return FolderPrompts{m_services.boxes, m_services.chooser, m_services.exit};
 }
 
-void CVorpaneDlg::ForEachSelectedFile(
-    const std::function<void(const std::string& path, const std::string& name)>& act) {
-    for (const int index : m_services.view.SelectedIndices()) {
-        if (const std::string* record = m_list.Record(index)) {
-            act(std::string(RecordPath(*record)), EntryName(index));
-        }
-    }
+std::vector<SelectedFile> CVorpaneDlg::SelectedCacheFiles() const {
+    return SelectedFiles(m_list, m_services.view.SelectedIndices(), m_prefixLen);
 }
 
 void CVorpaneDlg::OnInitDialog() {
@@ -57,6 +52,24 @@ void CVorpaneDlg::OnAbout() {
     m_services.about.ShowAbout();
 }
 
+void CVorpaneDlg::OnExtract() {
+    ExtractFiles(SelectedCacheFiles(), m_gameDir, m_services.files, m_services.boxes);
+    ClearCacheList();
+    RefreshCacheList();
+}
+
+void CVorpaneDlg::OnDelete() {
+    DeleteFiles(SelectedCacheFiles(), m_services.files, m_services.boxes);
+    ClearCacheList();
+    RefreshCacheList();
+}
+
+void CVorpaneDlg::OnCompact() {
+    WriteCompactedIndex(m_list, m_cacheDir, m_cacheIniPath, m_prefixLen, m_services.files);
+    ClearCacheList();
+    RefreshCacheList();
+}
+
 std::size_t CVorpaneDlg::SetGameFolder(const std::string& path) {
     if (path.empty()) {
         return 0;
@@ -68,4 +81,39 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path) {
     m_cacheDir = m_gameDir + "Cache" + kPathSeparator;
     m_cacheIniPath = m_cacheDir + "cache.ini";
     return path.size();
+}
+
+void CVorpaneDlg::RefreshCacheList() {
+    if (m_gameDir.empty()) {
+        LocateGameFolder();
+    }
+    CacheIndexFile index(m_services.files);
+    while (!index.OpenCacheIndex(m_cacheIniPath)) {
+        AskForGameFolderAgain();
+    }
+    AddCachedFiles(index, m_cacheDir, m_services.files, m_list);
+    index.CloseCacheIndex();
+    if (m_list.Count() > 0) {
+        MarkDownloadBatches();
+    }
+}
+
+void CVorpaneDlg::ClearCacheList() {
+    m_list.Clear();
+}
+
+void CVorpaneDlg::MarkDownloadBatches() {
+    ::MarkDownloadBatches(m_list, m_prefixLen);
+}
+
+void CVorpaneDlg::LocateGameFolder() {
+    SetGameFolder(::LocateGameFolder(m_services.registry, Prompts()));
+}
+
+void CVorpaneDlg::AskForGameFolderAgain() {
+    SetGameFolder(::AskForGameFolderAgain(m_cacheIniPath, Prompts()));
+}
+
+std::size_t CVorpaneDlg::BrowseForGameFolder(char* buffer) {
+    return ::BrowseForGameFolder(Prompts(), buffer);
 }

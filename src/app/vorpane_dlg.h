@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "location/game_folder.h"
+#include "ops/selected_files.h"
 #include "ui/cache_list.h"
+#include "ui/entry_order.h"
 
 class AboutBox;
 class FileSystem;
@@ -28,7 +33,9 @@ struct DialogServices {
 };
 
 // The main window's logic: the game paths, the list of cached files and the
-// handlers of the commands. The front ends route their events here.
+// handlers of the commands. The front ends route their events here; each
+// handler is a short call into the catalogue, the commands or the game
+// location.
 class CVorpaneDlg {
   public:
     explicit CVorpaneDlg(DialogServices services);
@@ -55,8 +62,6 @@ class CVorpaneDlg {
     std::size_t SetGameFolder(const std::string& path);
 
     void RefreshCacheList();
-    // Rewrites cache.ini with the listed entries, in list order.
-    void WriteCompactedIndex();
     void ClearCacheList();
     void MarkDownloadBatches();
 
@@ -66,28 +71,18 @@ class CVorpaneDlg {
     // for a path that does not fit. Ends the process when the user cancels.
     std::size_t BrowseForGameFolder(char* buffer);
 
-    const std::string& GameDir() const { return m_gameDir; }
-    const std::string& CacheDir() const { return m_cacheDir; }
-    const std::string& CacheIniPath() const { return m_cacheIniPath; }
-    std::size_t PrefixLen() const { return m_prefixLen; }
-    const CacheList& List() const { return m_list; }
-
   private:
-    // The recorded name an entry shows after its time stamp.
-    std::string EntryName(int index) const;
-    // Calls `act` with the cache-file path and the name of every selected
-    // entry that has a file (separators have none), in row order.
-    void ForEachSelectedFile(
-        const std::function<void(const std::string& path, const std::string& name)>& act);
-    void ExtractFile(const std::string& source, const std::string& name);
-    void ShowFileErrorReport(const class FileError& error);
+    FolderPrompts Prompts() const;
+    // The files of the rows the player selected.
+    std::vector<SelectedFile> SelectedCacheFiles() const;
     void SyncView();
 
     DialogServices m_services;
     std::string m_cacheDir;
     std::string m_cacheIniPath;
     std::string m_gameDir;
-    std::size_t m_prefixLen = 0;
+    // Every entry text opens with a prefix of this length; the name follows.
+    std::size_t m_prefixLen = kEntryPrefixLength;
     CacheList m_list;
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
 };

@@ -99,12 +99,6 @@ void AppendTimeStamp(std::string& out, FileTime time) {
     put(23, t.milliseconds);
 }
 
-std::string FormatTimeStamp(FileTime time) {
-    std::string text;
-    AppendTimeStamp(text, time);
-    return text;
-}
-
 CalendarTime ReadTimeStampBack(std::string_view text) {
     CalendarTime t;
     t.year = Field(text, 0, 4);

@@ -32,7 +32,6 @@ CalendarTime FileTimeToCalendar(FileTime time);
 std::optional<FileTime> CalendarToFileTime(const CalendarTime& time);
 
 // "YYYY-MM-DD hh:mm:ss.mmm", always 23 characters: later times are clamped.
-std::string FormatTimeStamp(FileTime time);
 void AppendTimeStamp(std::string& out, FileTime time);
 inline constexpr std::size_t kTimeStampLength = 23;
 

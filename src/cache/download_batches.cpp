@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/vorpane_dlg.h"
 #include "cache/cache_record.h"
 #include "ui/cache_list.h"
 #include "ui/entry_order.h"
@@ -25,15 +24,15 @@ FileTime EstimatedDownloadEnd(FileTime arrival, std::int32_t size) {
 
 namespace {
 
-// Walks the list as the step-by-step algorithm does, one entry after the
-// other with the previous entry's estimated end, but builds the result in a
-// new vector instead of inserting into the list at every separator.
+// Gives what the plain walk gives (index i over the list, inserting each
+// separator at its sorted place and then stepping i past it) in one pass,
+// building the result in a new vector instead of inserting into the list.
 //
 // Within the entries of one prefix the order is: entries without a name,
 // separators, named entries. A new separator goes in front of the
 // separators, that is after every entry without a name. When an entry
-// without a name opens a batch, the walk, which steps over the inserted
-// separator, therefore steps over the entry that follows it.
+// without a name opens a batch, the plain walk, which steps over the
+// inserted separator, therefore steps over the entry that follows it.
 class BatchMarker {
   public:
     BatchMarker(std::vector<CacheListEntry> entries, std::size_t prefixLen)
@@ -116,8 +115,4 @@ class BatchMarker {
 
 void MarkDownloadBatches(CacheList& list, std::size_t prefixLen) {
     list.Assign(BatchMarker(list.Release(), prefixLen).Run());
-}
-
-void CVorpaneDlg::MarkDownloadBatches() {
-    ::MarkDownloadBatches(m_list, m_prefixLen);
 }

@@ -1,10 +1,11 @@
+#include "ops/compact.h"
+
 #include <algorithm>
-#include <string>
 #include <string_view>
 
-#include "app/vorpane_dlg.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
+#include "ui/cache_list.h"
 
 namespace {
 
@@ -13,27 +14,22 @@ constexpr std::size_t kRecordTailAfterKey = kCacheFileExtension.size() + kRecord
 
 }  // namespace
 
-void CVorpaneDlg::OnCompact() {
-    WriteCompactedIndex();
-    ClearCacheList();
-    RefreshCacheList();
-}
-
-void CVorpaneDlg::WriteCompactedIndex() {
-    CacheIndexFile index(m_services.files);
-    index.CreateCacheIndex(m_cacheIniPath);
+void WriteCompactedIndex(const CacheList& list, const std::string& cacheDir,
+                         const std::string& cacheIniPath, std::size_t prefixLen,
+                         FileSystem& files) {
+    CacheIndexFile index(files);
+    index.CreateCacheIndex(cacheIniPath);
     index.WriteIndexText("[Cache]\n");
-    const int count = m_list.Count();
-    for (int i = 0; i < count; ++i) {
-        const std::string* record = m_list.Record(i);
-        if (record == nullptr) {
+    for (const CacheListEntry& entry : list.Entries()) {
+        if (!entry.record) {
             continue;
         }
-        const std::size_t keyEnd = record->size() - std::min(record->size(), kRecordTailAfterKey);
-        const std::size_t keyBegin = std::min(m_cacheDir.size(), keyEnd);
-        const std::string_view text = m_list.Text(i);
-        index.WriteIndexEntry(std::string_view(*record).substr(keyBegin, keyEnd - keyBegin),
-                              text.substr(std::min(m_prefixLen, text.size())));
+        const std::string_view record = *entry.record;
+        const std::size_t keyEnd = record.size() - std::min(record.size(), kRecordTailAfterKey);
+        const std::size_t keyBegin = std::min(cacheDir.size(), keyEnd);
+        const std::string_view text = entry.text;
+        index.WriteIndexEntry(record.substr(keyBegin, keyEnd - keyBegin),
+                              text.substr(std::min(prefixLen, text.size())));
     }
     index.WriteIndexText("\n");
     index.CloseCacheIndex();

@@ -1,17 +1,16 @@
+#include "ops/delete.h"
+
 #include <string>
 
-#include "app/vorpane_dlg.h"
 #include "platform/file_system.h"
 #include "ui/message_boxes.h"
 
-void CVorpaneDlg::OnDelete() {
-    ForEachSelectedFile([this](const std::string& path, const std::string& name) {
-        if (const int error = m_services.files.RemoveFile(path); error != 0) {
-            m_services.boxes.Show(
-                "Warning: " + std::to_string(error) + "\nCould NOT Delete\n" + name,
-                "Error Deleting File", BoxStyle::Warning);
+void DeleteFiles(const std::vector<SelectedFile>& files, FileSystem& fileSystem,
+                 MessageBoxes& boxes) {
+    for (const SelectedFile& file : files) {
+        if (const int error = fileSystem.RemoveFile(file.path); error != 0) {
+            boxes.Show("Warning: " + std::to_string(error) + "\nCould NOT Delete\n" + file.name,
+                       "Error Deleting File", BoxStyle::Warning);
         }
-    });
-    ClearCacheList();
-    RefreshCacheList();
+    }
 }

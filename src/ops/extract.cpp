@@ -1,7 +1,8 @@
-#include <cstdio>
-#include <string>
+#include "ops/extract.h"
 
-#include "app/vorpane_dlg.h"
+#include <cstdio>
+#include <optional>
+
 #include "ops/extract_destination.h"
 #include "platform/file_system.h"
 #include "platform/path_separator.h"
@@ -40,36 +41,41 @@ std::string NativeSeparators(std::string name) {
 
 }  // namespace
 
-void CVorpaneDlg::OnExtract() {
-    ForEachSelectedFile(
-        [this](const std::string& source, const std::string& name) { ExtractFile(source, name); });
-    ClearCacheList();
-    RefreshCacheList();
-}
+namespace {
 
-void CVorpaneDlg::ExtractFile(const std::string& source, const std::string& name) {
+void ExtractFile(const SelectedFile& file, const std::string& gameDir, FileSystem& fileSystem,
+                 MessageBoxes& boxes) {
+    const std::string& name = file.name;
     const std::optional<ExtractDestination> destination = FindExtractDestination(name);
     if (!destination) {
         return;
     }
-    if (destination->asksFirst &&
-        m_services.boxes.Show(ConfirmationText(name), "Mutator Encountered",
-                              BoxStyle::Confirmation) != BoxButton::Yes) {
+    if (destination->asksFirst && boxes.Show(ConfirmationText(name), "Mutator Encountered",
+                                             BoxStyle::Confirmation) != BoxButton::Yes) {
         return;
     }
     const bool safe = NameStaysInFolder(destination->fileName);
     const std::string folder =
-        safe ? m_services.files.MatchFolderName(m_gameDir, std::string(destination->folder))
+        safe ? fileSystem.MatchFolderName(gameDir, std::string(destination->folder))
              : std::string(destination->folder);
     const std::string target =
-        m_gameDir + folder + kPathSeparator +
+        gameDir + folder + kPathSeparator +
         (safe ? NativeSeparators(destination->fileName) : destination->fileName);
     const int error =
-        safe ? m_services.files.MoveWithoutReplacing(source, target) : InvalidNameError();
+        safe ? fileSystem.MoveWithoutReplacing(file.path, target) : InvalidNameError();
     if (error != 0) {
-        m_services.boxes.Show(
+        boxes.Show(
             Format("Warning: %d\nCould NOT move\n%s\nto %s\n%s is probably already installed.",
-                   error, source.c_str(), target.c_str(), name.c_str()),
+                   error, file.path.c_str(), target.c_str(), name.c_str()),
             Format("Could NOT Extract %s", name.c_str()), BoxStyle::Warning);
+    }
+}
+
+}  // namespace
+
+void ExtractFiles(const std::vector<SelectedFile>& files, const std::string& gameDir,
+                  FileSystem& fileSystem, MessageBoxes& boxes) {
+    for (const SelectedFile& file : files) {
+        ExtractFile(file, gameDir, fileSystem, boxes);
     }
 }

@@ -45,16 +45,6 @@ void SortMostlySorted(std::vector<CacheListEntry>& entries) {
 
 }  // namespace
 
-int CacheList::AddText(std::string text) {
-    const auto place = std::lower_bound(entries_.begin(), entries_.end(), text,
-                                        [](const CacheListEntry& entry, const std::string& t) {
-                                            return CompareEntries(entry.text, t) < 0;
-                                        });
-    const auto inserted = entries_.insert(place, CacheListEntry{std::move(text), std::nullopt});
-    ++revision_;
-    return static_cast<int>(inserted - entries_.begin());
-}
-
 void CacheList::AddEntries(std::vector<CacheListEntry> entries) {
     if (entries.empty()) {
         return;
@@ -82,11 +72,9 @@ std::vector<CacheListEntry> CacheList::Release() {
     return std::exchange(entries_, {});
 }
 
-void CacheList::SetRecord(int index, std::string record) {
-    if (index >= 0 && index < Count()) {
-        entries_[static_cast<std::size_t>(index)].record = std::move(record);
-        ++revision_;
-    }
+void CacheList::Clear() {
+    entries_.clear();
+    ++revision_;
 }
 
 const std::string* CacheList::Record(int index) const {
@@ -95,11 +83,4 @@ const std::string* CacheList::Record(int index) const {
     }
     const auto& record = entries_[static_cast<std::size_t>(index)].record;
     return record ? &*record : nullptr;
-}
-
-void CacheList::Delete(int index) {
-    if (index >= 0 && index < Count()) {
-        entries_.erase(entries_.begin() + index);
-        ++revision_;
-    }
 }

@@ -16,23 +16,20 @@ struct CacheListEntry {
 // revision tells the view whether anything changed since it last looked.
 class CacheList {
   public:
-    // Inserts at the sorted place, before entries with an equal text.
-    int AddText(std::string text);
     // Adds many entries at once: one sort instead of a shift per entry.
     void AddEntries(std::vector<CacheListEntry> entries);
     // Replaces the whole content with entries already in order.
     void Assign(std::vector<CacheListEntry> entries);
     // Hands the entries over, leaving the list empty.
     std::vector<CacheListEntry> Release();
+    void Clear();
 
-    void SetRecord(int index, std::string record);
     // Null for an entry without a record and for an index out of range.
     const std::string* Record(int index) const;
     int Count() const { return static_cast<int>(entries_.size()); }
     const std::string& Text(int index) const {
         return entries_.at(static_cast<std::size_t>(index)).text;
     }
-    void Delete(int index);
 
     const std::vector<CacheListEntry>& Entries() const { return entries_; }
     std::uint64_t Revision() const { return revision_; }

@@ -2,8 +2,12 @@
 
 #include <string_view>
 
-// Length of the time stamp and the four spaces that open every entry text.
-inline constexpr std::size_t kEntryPrefixLength = 27;
+#include "base/file_time.h"
+
+// What stands between an entry's time stamp and its name.
+inline constexpr std::string_view kPrefixGap = "    ";
+// Every entry text opens with its time stamp and the gap: the prefix.
+inline constexpr std::size_t kEntryPrefixLength = kTimeStampLength + kPrefixGap.size();
 
 // The sixteen hyphens a separator entry carries after its prefix.
 inline constexpr std::string_view kSeparatorDashes = "----------------";

@@ -6,6 +6,7 @@
 
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
+#include "ui/entry_order.h"
 
 // A game folder with the game's own folders and a cache whose entries are
 // added one by one; the window is then opened on it.
@@ -45,12 +46,11 @@ class OpsFixture : public DialogFixture {
     // Selects the rows that show these names.
     void Select(const std::vector<std::string>& names) {
         view.selected.clear();
-        const CacheList& list = Dialog().List();
-        for (int i = 0; i < list.Count(); ++i) {
-            const std::string& text = list.Text(i);
-            const std::string name = text.size() > 27 ? text.substr(27) : "";
+        for (int i = 0; i < static_cast<int>(view.rows.size()); ++i) {
+            const CacheListEntry& row = view.rows[static_cast<std::size_t>(i)];
+            const std::string name = row.text.substr(kEntryPrefixLength);
             for (const std::string& wanted : names) {
-                if (name == wanted && list.Record(i) != nullptr) {
+                if (name == wanted && row.record) {
                     view.selected.push_back(i);
                     break;
                 }
@@ -61,7 +61,7 @@ class OpsFixture : public DialogFixture {
 
     void SelectAllRows() {
         view.selected.clear();
-        for (int i = 0; i < Dialog().List().Count(); ++i) {
+        for (int i = 0; i < static_cast<int>(view.rows.size()); ++i) {
             view.selected.push_back(i);
         }
     }
@@ -76,9 +76,9 @@ class OpsFixture : public DialogFixture {
 
     std::vector<std::string> Names() {
         std::vector<std::string> names;
-        for (const auto& entry : Dialog().List().Entries()) {
-            if (entry.record) {
-                names.push_back(entry.text.substr(27));
+        for (const CacheListEntry& row : view.rows) {
+            if (row.record) {
+                names.push_back(row.text.substr(kEntryPrefixLength));
             }
         }
         return names;

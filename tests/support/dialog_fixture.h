@@ -37,13 +37,7 @@ class DialogFixture : public ::testing::Test, protected FakeServices {
         return std::nullopt;
     }
 
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const auto& entry : dialog_->List().Entries()) {
-            texts.push_back(entry.text);
-        }
-        return texts;
-    }
+    std::vector<std::string> Texts() const { return view.Texts(); }
 
     TempGame game;
     FileSystem* fileSystem = nullptr;  // set before Dialog() to inject faults

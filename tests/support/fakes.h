@@ -73,20 +73,26 @@ class FakeExit : public ProcessExit {
     [[noreturn]] void Exit(int code) override { throw ProcessEnded{code}; }
 };
 
+// Keeps what the window would show, and a selection the test sets.
 class FakeView : public ListView {
   public:
     void ShowEntries(const CacheList& list) override {
         ++loads;
-        texts.clear();
-        for (const CacheListEntry& entry : list.Entries()) {
-            texts.push_back(entry.text);
-        }
+        rows = list.Entries();
         selected.clear();
     }
     std::vector<int> SelectedIndices() const override { return selected; }
 
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const CacheListEntry& row : rows) {
+            texts.push_back(row.text);
+        }
+        return texts;
+    }
+
     int loads = 0;
-    std::vector<std::string> texts;
+    std::vector<CacheListEntry> rows;
     std::vector<int> selected;
 };
 

@@ -1,8 +1,10 @@
+#include "location/game_folder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
-#include "app/vorpane_dlg.h"
 #include "platform/installation_registry.h"
 #include "platform/path_separator.h"
 #include "platform/process_exit.h"
@@ -45,34 +47,34 @@ bool ReadValueIntoBuffer(const std::optional<std::string>& data, char* buffer) {
 
 }  // namespace
 
-void CVorpaneDlg::LocateGameFolder() {
+std::string LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
     std::array<char, kPathBufferSize> buffer{};
-    const InstallationEntry entry = m_services.registry.ReadGameFolderEntry();
+    const InstallationEntry entry = registry.ReadGameFolderEntry();
     bool found = false;
     if (!entry.keyFound) {
-        m_services.boxes.Show(kKeyMissingText, kKeyMissingCaption, BoxStyle::Warning);
+        prompts.boxes.Show(kKeyMissingText, kKeyMissingCaption, BoxStyle::Warning);
     } else if (!(found = ReadValueIntoBuffer(entry.folderData, buffer.data()))) {
-        m_services.boxes.Show(kValueMissingText, kValueMissingCaption, BoxStyle::Warning);
+        prompts.boxes.Show(kValueMissingText, kValueMissingCaption, BoxStyle::Warning);
     }
-    if (!found && BrowseForGameFolder(buffer.data()) == 0) {
-        m_services.exit.Exit(0);
+    if (!found && BrowseForGameFolder(prompts, buffer.data()) == 0) {
+        prompts.exit.Exit(0);
     }
-    SetGameFolder(buffer.data());
+    return buffer.data();
 }
 
-void CVorpaneDlg::AskForGameFolderAgain() {
+std::string AskForGameFolderAgain(const std::string& cacheIniPath, const FolderPrompts& prompts) {
     std::array<char, kPathBufferSize> buffer{};
-    m_services.boxes.Show(kCannotOpenText, m_cacheIniPath, BoxStyle::Stop);
-    if (BrowseForGameFolder(buffer.data()) == 0) {
-        m_services.exit.Exit(1);
+    prompts.boxes.Show(kCannotOpenText, cacheIniPath, BoxStyle::Stop);
+    if (BrowseForGameFolder(prompts, buffer.data()) == 0) {
+        prompts.exit.Exit(1);
     }
-    SetGameFolder(buffer.data());
+    return buffer.data();
 }
 
-std::size_t CVorpaneDlg::BrowseForGameFolder(char* buffer) {
-    const std::optional<std::string> chosen = m_services.chooser.Choose(kChooserTitle);
+std::size_t BrowseForGameFolder(const FolderPrompts& prompts, char* buffer) {
+    const std::optional<std::string> chosen = prompts.chooser.Choose(kChooserTitle);
     if (!chosen) {
-        m_services.exit.Exit(0);
+        prompts.exit.Exit(0);
     }
     return CopyIntoBuffer(*chosen, buffer);
 }

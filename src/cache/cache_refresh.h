@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+class CacheIndexFile;
+class CacheList;
+class FileSystem;
+
+// Reads the open index to its end and adds an entry for every line whose
+// cache file in `cacheDir` can be opened: its creation time, the gap and the
+// recorded name, with the file's record attached. A FileError while reading
+// leaves the entries read before it in the list.
+void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
+                    CacheList& list);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class FolderChooser;
+class InstallationRegistry;
+class MessageBoxes;
+class ProcessExit;
+
+// What asking the player for the game folder goes through.
+struct FolderPrompts {
+    MessageBoxes& boxes;
+    FolderChooser& chooser;
+    ProcessExit& exit;
+};
+
+// The game folder from the game's installation entry, else from the player
+// after a warning; ends the process when the player cancels. Empty when the
+// entry holds an empty text.
+std::string LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts);
+
+// After "Could NOT be opened" for the index at `cacheIniPath`: the folder the
+// player picks. Ends the process when the player cancels or the path does
+// not fit the buffer.
+std::string AskForGameFolderAgain(const std::string& cacheIniPath, const FolderPrompts& prompts);
+
+// Fills a buffer of kPathBufferSize bytes; returns the path's length, 0 for a
+// path that does not fit. Ends the process when the player cancels.
+std::size_t BrowseForGameFolder(const FolderPrompts& prompts, char* buffer);

@@ -1,0 +1,17 @@
+#include "ops/selected_files.h"
+
+#include "cache/cache_record.h"
+#include "ui/cache_list.h"
+
+std::vector<SelectedFile> SelectedFiles(const CacheList& list, const std::vector<int>& rows,
+                                        std::size_t prefixLen) {
+    std::vector<SelectedFile> files;
+    for (const int row : rows) {
+        if (const std::string* record = list.Record(row)) {
+            const std::string& text = list.Text(row);
+            files.push_back(SelectedFile{std::string(RecordPath(*record)),
+                                         text.size() > prefixLen ? text.substr(prefixLen) : ""});
+        }
+    }
+    return files;
+}
