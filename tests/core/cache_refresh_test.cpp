@@ -13,42 +13,40 @@ namespace {
 using Refresh = DialogFixture;
 using Texts_ = std::vector<std::string>;
 
-constexpr const char* kT1 = "2001-08-12 06:35:48.250";
-constexpr const char* kT2 = "2001-08-12 07:00:00.000";
+const std::string kT1 = "2001-08-12 06:35:48.250";
+const std::string kT2 = "2001-08-12 07:00:00.000";
+const std::string kP1 = kT1 + "    ";
+const std::string kP2 = kT2 + "    ";
+const std::string kDashes = "----------------";
 
-TEST_F(Refresh, EntriesShowTimeStampAndNameWithPathAndSizeAttached) {
+TEST_F(Refresh, EveryEntryWithAnOpenableFileShowsTimeAndNameWithPathAndSize) {
     game.AddCacheFile("KEYA", 255, kT1);
     game.AddCacheFile("KEYB", 0, kT2);
-    game.WriteIndex("[Cache]\r\nKEYB=Face.unr\r\nKEYA=a=b\r\n\r\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-
-    const CacheList& list = Dialog().List();
-    ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Text(0), std::string(kT1) + "    a=b");
-    EXPECT_EQ(list.Text(1), std::string(kT2) + "    ----------------");
-    EXPECT_EQ(list.Text(2), std::string(kT2) + "    Face.unr");
-    const std::string cache = Dialog().CacheDir();
-    EXPECT_EQ(*list.Record(0), cache + "KEYA.uxx000000ff");
-    EXPECT_EQ(list.Record(1), nullptr);
-    EXPECT_EQ(*list.Record(2), cache + "KEYB.uxx00000000");
-    EXPECT_EQ(Dialog().PrefixLen(), 27u);
-    EXPECT_EQ(view.texts, Texts());
-    EXPECT_EQ(view.loads, 1);
-}
-
-TEST_F(Refresh, OnlyEntryLinesWithAnOpenableFileCount) {
-    game.AddCacheFile("K", 1, kT1);
+    game.AddCacheFile("BIG", (std::uintmax_t{1} << 32) + 1, kT2);
     game.AddCacheFile("EMPTY", 1, kT1);
     fs::create_directory(game.CacheDir() / "DIR.uxx");
     game.WriteIndex(
-        "no equals sign\n=starts with equals\n\n[Cache]\nMISSING=Gone.unr\nK=One.unr\n"
-        "[Other]\nK=Two.unr\nEMPTY=\nDIR=Folder.unr\n");
+        "no equals sign\r\n=starts with equals\r\n\r\n[Cache]\r\nKEYB=Face.unr\r\nKEYA=a=b\r\n"
+        "MISSING=Gone.unr\r\n[Other]\r\nKEYA=twice\r\nEMPTY=\r\nDIR=Folder.unr\r\nBIG=Huge.umx");
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    // A key listed twice gives two entries with the same path; an empty name
-    // shows the prefix alone.
-    EXPECT_EQ(Texts(), (Texts_{std::string(kT1) + "    ", std::string(kT1) + "    One.unr",
-                               std::string(kT1) + "    Two.unr"}));
-    EXPECT_EQ(*Dialog().List().Record(1), *Dialog().List().Record(2));
+    // Face.unr takes no time, so Huge.umx of the same moment opens a batch too.
+    const std::string cache = game.Dir() + kPathSeparator + "Cache" + kPathSeparator;
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {kP1, cache + "EMPTY.uxx00000001"},
+        {kP1 + "a=b", cache + "KEYA.uxx000000ff"},
+        {kP1 + "twice", cache + "KEYA.uxx000000ff"},
+        {kP2 + kDashes, ""},
+        {kP2 + kDashes, ""},
+        {kP2 + "Face.unr", cache + "KEYB.uxx00000000"},
+        {kP2 + "Huge.umx", cache + "BIG.uxx00000001"},
+    };
+    ASSERT_EQ(view.rows.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(view.rows[i].text, expected[i].first);
+        EXPECT_EQ(view.rows[i].record.value_or(""), expected[i].second);
+    }
+    EXPECT_EQ(view.loads, 1);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Refresh, KeysThatCannotNameACacheFileAreLeftOut) {
@@ -62,91 +60,45 @@ TEST_F(Refresh, KeysThatCannotNameACacheFileAreLeftOut) {
     game.WriteIndex("../up=a.unr\n..\\up=b.unr\n../Maps/x=c.unr\n.=d.unr\n..=e.unr\n" +
                     std::string("cut\0.uxx=f.unr\n", 14));
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    EXPECT_EQ(Dialog().List().Count(), 0);
-}
-
-TEST_F(Refresh, FilesInOneMillisecondSortByNameIgnoringCase) {
-    game.AddCacheFile("A", 0, kT1);
-    game.AddCacheFile("B", 0, kT1);
-    game.AddCacheFile("C", 0, kT1);
-    game.WriteIndex("A=zulu.unr\nB=Alpha.unr\nC=beta.unr\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    const std::string p = std::string(kT1) + "    ";
-    // Same stamp, size 0: each later entry opens a batch; the separators
-    // stand above the whole group.
-    EXPECT_EQ(Texts(), (Texts_{p + "----------------", p + "----------------", p + "Alpha.unr",
-                               p + "beta.unr", p + "zulu.unr"}));
-}
-
-TEST_F(Refresh, SizesAreTheLowThirtyTwoBits) {
-    game.AddCacheFile("BIG", (std::uintmax_t{1} << 32) + 1, kT1);
-    game.WriteIndex("BIG=Huge.umx\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    ASSERT_EQ(Dialog().List().Count(), 1);
-    EXPECT_EQ(Dialog().List().Record(0)->substr(Dialog().List().Record(0)->size() - 8), "00000001");
-}
-
-TEST_F(Refresh, AnEmptyIndexGivesAnEmptyList) {
-    for (const char* content : {"", "[Cache]\r\n", "[Cache]\r\n\r\n"}) {
-        game.WriteIndex(content);
-        EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-        EXPECT_EQ(Dialog().List().Count(), 0);
-    }
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(view.rows.empty());
 }
 
 TEST_F(Refresh, AReadErrorKeepsTheEntriesReadSoFarWithoutSeparators) {
     // Enough lines that the failing second read comes after entries were found.
-    std::string index = "A=first.unr\nB=second.unr\n";
-    index += std::string(70'000, '#') + "\nC=third.unr\n";
+    game.WriteIndex("A=first.unr\nB=second.unr\n" + std::string(70'000, '#') + "\nC=third.unr\n");
     game.AddCacheFile("A", 0, kT1);
     game.AddCacheFile("B", 0, kT2);
     game.AddCacheFile("C", 0, kT2);
-    game.WriteIndex(index);
     FaultyFileSystem faulty(files());
     faulty.goodReads = 1;
     fileSystem = &faulty;
 
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    EXPECT_EQ(Texts(),
-              (Texts_{std::string(kT1) + "    first.unr", std::string(kT2) + "    second.unr"}));
+    EXPECT_EQ(Texts(), (Texts_{kP1 + "first.unr", kP2 + "second.unr"}));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
-              "An unknown error occurred while accessing " + Dialog().CacheIniPath() + ".");
+              "An unknown error occurred while accessing " + game.IndexPath().string() + ".");
     EXPECT_EQ(boxes.shown[0].caption, "vorpane");
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
-    // The window shows what was added.
-    EXPECT_EQ(view.texts, Texts());
-    // The index was closed on the way out.
+
+    // The index was closed on the way out; every refresh rereads the disk.
     faulty.goodReads = -1;
-    Dialog().ClearCacheList();
-    EXPECT_EQ(Run(&CVorpaneDlg::RefreshCacheList), std::nullopt);
-    EXPECT_EQ(Dialog().List().Count(), 5);
-}
-
-TEST_F(Refresh, ClosingFreesTheListAndTheViewFollows) {
-    game.AddCacheFile("A", 0, kT1);
-    game.AddCacheFile("B", 0, kT2);
-    game.WriteIndex("A=a\nB=b\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    EXPECT_EQ(Dialog().List().Count(), 3);
-    const int loads = view.loads;
-    EXPECT_EQ(Run(&CVorpaneDlg::OnClose), std::nullopt);
-    EXPECT_EQ(Dialog().List().Count(), 0);
-    EXPECT_TRUE(view.texts.empty());
-    EXPECT_EQ(view.loads, loads + 1);
-}
-
-TEST_F(Refresh, EveryRefreshRereadsTheDisk) {
-    game.AddCacheFile("A", 0, kT1);
-    game.WriteIndex("A=a\nB=b\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    EXPECT_EQ(Dialog().List().Count(), 1);
     fs::remove(game.CacheDir() / "A.uxx");
-    game.AddCacheFile("B", 0, kT2);
-    Dialog().ClearCacheList();
-    Dialog().RefreshCacheList();
-    EXPECT_EQ(Texts(), Texts_{std::string(kT2) + "    b"});
+    EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
+    EXPECT_EQ(Texts(), (Texts_{kP2 + kDashes, kP2 + "second.unr", kP2 + "third.unr"}));
+}
+
+TEST_F(Refresh, ClosingEmptiesTheListAndTheViewFollows) {
+    game.AddCacheFile("A", 0, kT1);
+    game.WriteIndex("A=a\n");
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    EXPECT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(Run(&CVorpaneDlg::OnAbout), std::nullopt);
+    EXPECT_EQ(view.loads, 1);
+    EXPECT_EQ(about.shown, 1);
+    EXPECT_EQ(Run(&CVorpaneDlg::OnClose), std::nullopt);
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.loads, 2);
 }
 
 }  // namespace

@@ -11,89 +11,64 @@ const std::string kEarly = "2001-08-12 06:35:48.250    ";
 const std::string kLate = "2001-08-12 06:35:48.251    ";
 const std::string kSeparator = kEarly + "----------------";
 
-std::vector<std::string> Texts(const CacheList& list) {
-    std::vector<std::string> texts;
-    for (const auto& entry : list.Entries()) {
-        texts.push_back(entry.text);
+TEST(EntryOrder, TimeFirstThenNoNameThenSeparatorThenNamesIgnoringCase) {
+    // Each text sorts before the next one.
+    const std::string ordered[] = {
+        "1999-12-31 23:59:59.999    zzz",
+        kEarly,
+        kSeparator,
+        // Names starting below '-' would sort above the hyphens byte by byte.
+        kEarly + "\x01",
+        kEarly + " lead",
+        kEarly + "!bang",
+        kEarly + "----------------x",
+        kEarly + "apple.unr",
+        kEarly + "Banana.unr",
+        kEarly + "Face",
+        kEarly + "face.unr",
+        kEarly + "~",
+        kLate + "----------------",
+        kLate + "AAA",
+    };
+    for (std::size_t i = 0; i + 1 < std::size(ordered); ++i) {
+        EXPECT_LT(CompareEntries(ordered[i], ordered[i + 1]), 0) << ordered[i + 1];
+        EXPECT_GT(CompareEntries(ordered[i + 1], ordered[i]), 0) << ordered[i + 1];
     }
-    return texts;
-}
-
-TEST(EntryOrder, TimeStampDecidesBeforeTheName) {
-    EXPECT_LT(CompareEntries(kEarly + "zzz", kLate + "AAA"), 0);
-    EXPECT_LT(CompareEntries("1999-12-31 23:59:59.999    b", "2000-01-01 00:00:00.000    a"), 0);
-}
-
-TEST(EntryOrder, SeparatorComesBeforeEveryNamedEntryOfItsPrefix) {
-    // Names starting below '-' would sort above the hyphens byte by byte.
-    for (const std::string name : {" lead", "!bang", "+plus", "#x", "'q", "-", "--",
-                                   "---------------", "----------------x", "a", "\x01"}) {
-        EXPECT_LT(CompareEntries(kSeparator, kEarly + name), 0) << '"' << name << '"';
-        EXPECT_GT(CompareEntries(kEarly + name, kSeparator), 0) << '"' << name << '"';
-    }
-    // An entry without a name stands above its own separator.
-    EXPECT_LT(CompareEntries(kEarly, kSeparator), 0);
-    // The separator of a later prefix still follows every earlier entry.
-    EXPECT_LT(CompareEntries(kEarly + "~", kLate + "----------------"), 0);
-}
-
-TEST(EntryOrder, NamesOfOnePrefixIgnoreAsciiCase) {
-    EXPECT_LT(CompareEntries(kEarly + "apple.unr", kEarly + "Banana.unr"), 0);
-    EXPECT_LT(CompareEntries(kEarly + "APPLE.unr", kEarly + "banana.unr"), 0);
-    EXPECT_LT(CompareEntries(kEarly + "Face", kEarly + "face.unr"), 0);
-    // Only the case differs: a fixed order either way, equal texts are equal.
+    // Only the case differs: a fixed order either way; equal texts are equal.
+    EXPECT_EQ(CompareEntries(kEarly + "Face.unr", kEarly + "FACE.UNR"),
+              -CompareEntries(kEarly + "FACE.UNR", kEarly + "Face.unr"));
     EXPECT_NE(CompareEntries(kEarly + "Face.unr", kEarly + "FACE.UNR"), 0);
-    EXPECT_EQ(CompareEntries(kEarly + "Face.unr", kEarly + "Face.unr"), 0);
     EXPECT_EQ(CompareEntries(kSeparator, kSeparator), 0);
 }
 
-TEST(CacheList, AddTextKeepsTheOrderAndReturnsTheIndex) {
-    CacheList list;
-    EXPECT_EQ(list.AddText(kLate + "b"), 0);
-    EXPECT_EQ(list.AddText(kEarly + "z"), 0);
-    EXPECT_EQ(list.AddText(kEarly + " a"), 0);
-    EXPECT_EQ(list.AddText(kSeparator), 0);
-    EXPECT_EQ(list.AddText(kEarly), 0);
-    EXPECT_EQ(list.AddText(kLate + "A"), 4);
-    EXPECT_EQ(Texts(list), (std::vector<std::string>{kEarly, kSeparator, kEarly + " a",
-                                                     kEarly + "z", kLate + "A", kLate + "b"}));
-    EXPECT_EQ(list.Record(2), nullptr);
-    list.SetRecord(2, "/c/K.uxx000000ff");
-    ASSERT_NE(list.Record(2), nullptr);
-    EXPECT_EQ(*list.Record(2), "/c/K.uxx000000ff");
-    EXPECT_EQ(list.Record(-1), nullptr);
-    EXPECT_EQ(list.Record(6), nullptr);
-    list.Delete(0);
-    EXPECT_EQ(*list.Record(1), "/c/K.uxx000000ff");
-}
-
-TEST(CacheList, AddingManyAtOnceGivesTheSameOrderAsOneByOne) {
+TEST(CacheList, AddedEntriesEndUpInOrderWhateverTheirArrival) {
     std::mt19937 random(11);
-    const std::vector<std::string> names = {"",  "a",   "B",  " c", "-", "----------------",
-                                            "!", "Zed", "zed"};
-    auto stamp = [](int n) {
-        return "2001-08-12 06:35:" + std::to_string(10 + n / 1000) + "." +
-               std::to_string(100 + n % 900) + "    ";
-    };
+    const std::string names[] = {"", "a", "B", " c", "-", "----------------", "!", "Zed", "zed"};
     // Shuffled, then mostly in order with a few strays: both ways of sorting.
     for (const int strays : {300, 5}) {
-        std::vector<std::string> texts;
+        std::vector<CacheListEntry> rows;
         for (int n = 0; n < 300; ++n) {
-            texts.push_back(stamp(n % 7 == 0 ? n - 1 : n) + names[random() % names.size()]);
+            const int stamp = n % 7 == 0 ? n - 1 : n;
+            rows.push_back({"2001-08-12 06:35:" + std::to_string(10 + stamp / 1000) + "." +
+                                std::to_string(100 + stamp % 900) + "    " +
+                                names[random() % std::size(names)],
+                            std::to_string(n)});
         }
+        const std::vector<CacheListEntry> made = rows;
         for (int n = 0; n < strays; ++n) {
-            std::swap(texts[random() % texts.size()], texts[random() % texts.size()]);
+            std::swap(rows[random() % rows.size()], rows[random() % rows.size()]);
         }
-        CacheList oneByOne;
-        std::vector<CacheListEntry> batch;
-        for (const std::string& text : texts) {
-            oneByOne.AddText(text);
-            batch.push_back({text, std::nullopt});
+        CacheList list;
+        list.AddEntries({rows.begin(), rows.begin() + 100});
+        list.AddEntries({rows.begin() + 100, rows.end()});
+        ASSERT_EQ(list.Count(), 300);
+        EXPECT_TRUE(std::is_sorted(
+            list.Entries().begin(), list.Entries().end(),
+            [](const auto& a, const auto& b) { return CompareEntries(a.text, b.text) < 0; }));
+        // Every text keeps its own record.
+        for (const CacheListEntry& row : list.Entries()) {
+            EXPECT_EQ(row.text, made[std::stoul(*row.record)].text);
         }
-        CacheList atOnce;
-        atOnce.AddEntries({batch.begin(), batch.begin() + 100});
-        atOnce.AddEntries({batch.begin() + 100, batch.end()});
-        EXPECT_EQ(Texts(atOnce), Texts(oneByOne)) << strays;
     }
 }
 

@@ -1,142 +1,114 @@
 #include <gtest/gtest.h>
 
+#include "location/game_folder.h"
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
 
 namespace {
 
+const std::string kSep(1, kPathSeparator);
 const std::string kKeyText = "HKLM\\Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
-const std::string kValueText =
-    "HKLM\\Software\\Unreal Technology\\Installed Apps\\UnrealTournament\\Folder \n"
-    "Should contain the directory that the UT Game is installed in ie. C:\\UT";
-const std::string kTitle = "Select the UT Directory";
+const std::string kValueText = kKeyText +
+                               "\\Folder \nShould contain the directory that the UT Game is "
+                               "installed in ie. C:\\UT";
 
-using GameFolder = DialogFixture;
+struct Outcome {
+    std::vector<std::string> boxes;  // "caption: text"
+    std::optional<int> exitCode;
+    std::string folder;
+};
 
-TEST_F(GameFolder, PathsAreTheSameWithOrWithoutATrailingSeparator) {
-    const std::string sep(1, kPathSeparator);
-    EXPECT_EQ(Dialog().SetGameFolder("/games/UT"), 9u);
-    EXPECT_EQ(Dialog().GameDir(), "/games/UT" + sep);
-    EXPECT_EQ(Dialog().CacheDir(), "/games/UT" + sep + "Cache" + sep);
-    EXPECT_EQ(Dialog().CacheIniPath(), "/games/UT" + sep + "Cache" + sep + "cache.ini");
-    EXPECT_EQ(Dialog().SetGameFolder("/games/UT" + sep), 10u);
-    EXPECT_EQ(Dialog().CacheIniPath(), "/games/UT" + sep + "Cache" + sep + "cache.ini");
-    EXPECT_EQ(Dialog().SetGameFolder(sep), 1u);
-    EXPECT_EQ(Dialog().GameDir(), sep);
-    EXPECT_EQ(Dialog().CacheIniPath(), sep + "Cache" + sep + "cache.ini");
-    // An empty folder changes nothing.
-    EXPECT_EQ(Dialog().SetGameFolder(""), 0u);
-    EXPECT_EQ(Dialog().GameDir(), sep);
+Outcome Locate(InstallationEntry entry, std::deque<std::optional<std::string>> answers) {
+    FakeServices fakes;
+    fakes.registry.entry = std::move(entry);
+    fakes.chooser.answers = std::move(answers);
+    Outcome outcome;
+    try {
+        outcome.folder = LocateGameFolder(fakes.registry, {fakes.boxes, fakes.chooser, fakes.exit});
+    } catch (const ProcessEnded& ended) {
+        outcome.exitCode = ended.code;
+    }
+    for (const ShownBox& box : fakes.boxes.shown) {
+        EXPECT_EQ(box.style, BoxStyle::Warning);
+        outcome.boxes.push_back(box.caption + ": " + box.text);
+    }
+    for (const std::string& title : fakes.chooser.titles) {
+        EXPECT_EQ(title, "Select the UT Directory");
+    }
+    return outcome;
 }
 
-TEST_F(GameFolder, TheRegistryEntryIsUsedWithoutAsking) {
-    game.WriteIndex("[Cache]\n");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    EXPECT_EQ(Dialog().GameDir(), game.Dir() + kPathSeparator);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_TRUE(chooser.titles.empty());
-}
-
-TEST_F(GameFolder, AMissingKeyWarnsThenAsks) {
-    game.WriteIndex("[Cache]\n");
-    registry.entry = {};
-    chooser.answers = {game.Dir()};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, kKeyText);
-    EXPECT_EQ(boxes.shown[0].caption, "Registry Key Can't Be Found");
-    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
-    EXPECT_EQ(chooser.titles, std::vector<std::string>{kTitle});
-    EXPECT_EQ(Dialog().GameDir(), game.Dir() + kPathSeparator);
-}
-
-TEST_F(GameFolder, AMissingOrUnusableValueWarnsThenAsks) {
-    game.WriteIndex("[Cache]\n");
-    const std::optional<std::string> unusable[] = {
-        std::nullopt,                  // cannot be read
-        std::string(),                 // no data at all
-        std::string(261, 'x'),         // does not fit with its terminator
-        std::string(300, 'x') + '\0',  // longer than the buffer
-        "/short" + std::string(1, '\0') + std::string(300, 'x'),  // data longer than the buffer
+TEST(GameFolder, TheEntryOrElseAWarningAndTheChooser) {
+    const std::string keyBox = "Registry Key Can't Be Found: " + kKeyText;
+    const std::string valueBox = "Registry Value Can't Be Found: " + kValueText;
+    const std::string longest(260, 'd');
+    const struct {
+        InstallationEntry entry;
+        std::deque<std::optional<std::string>> answers;
+        Outcome expected;
+    } rows[] = {
+        {{true, "/ut" + std::string(1, '\0')}, {}, {{}, {}, "/ut"}},
+        {{true, longest + '\0'}, {}, {{}, {}, longest}},
+        // An empty text with its terminator counts as present.
+        {{true, std::string(1, '\0')}, {}, {{}, {}, ""}},
+        {{false, {}}, {"/chosen"}, {{keyBox}, {}, "/chosen"}},
+        {{false, {}}, {std::nullopt}, {{keyBox}, 0, ""}},
+        // A choice that does not fit the buffer counts as none.
+        {{false, {}}, {std::string(261, 'c')}, {{keyBox}, 0, ""}},
+        {{true, std::nullopt}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{true, ""}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{true, std::string(261, 'x')}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{true, std::string(300, 'x') + '\0'}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{true, "/a" + std::string(1, '\0') + std::string(300, 'x')}, {}, {{valueBox}, 0, ""}},
     };
-    for (const auto& data : unusable) {
-        registry.entry = {true, data};
-        boxes.shown.clear();
-        chooser.answers = {game.Dir()};
-        EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, kValueText);
-        EXPECT_EQ(boxes.shown[0].caption, "Registry Value Can't Be Found");
-        EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
-        EXPECT_EQ(Dialog().GameDir(), game.Dir() + kPathSeparator);
-        ReopenDialog();
+    for (const auto& row : rows) {
+        const Outcome outcome = Locate(row.entry, row.answers);
+        EXPECT_EQ(outcome.boxes, row.expected.boxes) << row.expected.folder;
+        EXPECT_EQ(outcome.exitCode, row.expected.exitCode) << row.expected.folder;
+        EXPECT_EQ(outcome.folder, row.expected.folder);
     }
 }
 
-TEST_F(GameFolder, AValueOfTheFullBufferSizeStillCounts) {
-    const std::string longest(260, 'd');
-    registry.entry = {true, longest + '\0'};
-    chooser.answers = {};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), 0);  // index not found: cancelled at the chooser
-    EXPECT_EQ(Dialog().GameDir(), longest + kPathSeparator);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Could NOT be opened");
-}
+using GameFolderDialog = DialogFixture;
 
-TEST_F(GameFolder, AnEmptyValueWithItsTerminatorLeavesThePathsEmpty) {
-    game.WriteIndex("[Cache]\n");
-    registry.entry = {true, std::string(1, '\0')};
-    chooser.answers = {game.Dir()};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Could NOT be opened");
-    EXPECT_EQ(boxes.shown[0].caption, "");
-    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
-    EXPECT_EQ(Dialog().GameDir(), game.Dir() + kPathSeparator);
-}
-
-TEST_F(GameFolder, CancellingTheFirstChooserEndsWithCodeZero) {
-    registry.entry = {};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), 0);
-    EXPECT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(Dialog().GameDir(), "");
-}
-
-TEST_F(GameFolder, AnOverlongChoiceCountsAsMissing) {
-    registry.entry = {};
-    chooser.answers = {std::string(261, 'c')};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), 0);
-    EXPECT_EQ(Dialog().GameDir(), "");
-
-    // When asked again, a choice that counts as missing ends with code 1.
-    registry.SetFolder(game.Dir() + kPathSeparator + "nowhere");
-    chooser.answers = {std::string(261, 'c')};
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), 1);
-}
-
-TEST_F(GameFolder, CancellingTheChooserWhenAskedAgainEndsWithCodeZero) {
-    registry.SetFolder(game.Dir() + kPathSeparator + "nowhere");
-    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), 0);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].caption, Dialog().CacheIniPath());
-}
-
-TEST_F(GameFolder, AsksAgainUntilTheIndexCanBeOpened) {
+TEST_F(GameFolderDialog, AsksAgainUntilTheIndexOpensAndEndsWhenCancelled) {
     game.WriteIndex("[Cache]\n");
     TempGame empty;
     std::filesystem::remove_all(empty.CacheDir());
+    const std::string aFile = game.IndexPath().string();
+    const auto indexOf = [](const std::string& folder) {
+        return folder + kSep + "Cache" + kSep + "cache.ini";
+    };
+    // A folder without a cache, a file, then the game given with a trailing separator.
     registry.SetFolder(empty.Dir());
-    // A folder without a cache, then a file instead of a folder, then the game.
-    const std::string aFile = (game.CacheDir() / "cache.ini").string();
-    chooser.answers = {empty.Dir(), aFile, game.Dir()};
+    chooser.answers = {empty.Dir(), aFile, game.Dir() + kSep};
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
     ASSERT_EQ(boxes.shown.size(), 3u);
-    const std::string sep(1, kPathSeparator);
-    EXPECT_EQ(boxes.shown[0].caption, empty.Dir() + sep + "Cache" + sep + "cache.ini");
-    EXPECT_EQ(boxes.shown[1].caption, empty.Dir() + sep + "Cache" + sep + "cache.ini");
-    EXPECT_EQ(boxes.shown[2].caption, aFile + sep + "Cache" + sep + "cache.ini");
-    EXPECT_EQ(chooser.titles.size(), 3u);
-    EXPECT_EQ(Dialog().GameDir(), game.Dir() + sep);
+    EXPECT_EQ(boxes.shown[0].text, "Could NOT be opened");
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+    EXPECT_EQ(boxes.shown[0].caption, indexOf(empty.Dir()));
+    EXPECT_EQ(boxes.shown[1].caption, indexOf(empty.Dir()));
+    EXPECT_EQ(boxes.shown[2].caption, indexOf(aFile));
+    EXPECT_EQ(view.loads, 1);
+
+    // Asked again: cancelling ends with 0, a choice that does not fit with 1.
+    for (const auto& [answer, code] : {std::pair{std::optional<std::string>(), 0},
+                                       std::pair{std::optional(std::string(261, 'c')), 1}}) {
+        ReopenDialog();
+        registry.SetFolder(empty.Dir());
+        chooser.answers = {answer};
+        EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), code);
+    }
+    // An empty entry leaves the paths empty: the box has no caption. A
+    // trailing separator is not doubled.
+    ReopenDialog();
+    boxes.shown.clear();
+    registry.entry = {true, std::string(1, '\0')};
+    chooser.answers = {empty.Dir() + kSep, game.Dir()};
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].caption, "");
+    EXPECT_EQ(boxes.shown[1].caption, indexOf(empty.Dir()));
 }
 
 }  // namespace

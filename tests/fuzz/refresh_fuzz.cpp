@@ -1,7 +1,7 @@
 // A refresh with download batches on an arbitrary cache.ini over cache files
 // of arbitrary sizes and times, then a compaction and a second refresh: the
-// list must be in order, its separators where the step-by-step algorithm puts
-// them, and the compacted index must give the same list again.
+// list must be in order, its separators where the plain insert-and-step walk
+// puts them, and the compacted index must give the same list again.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -29,9 +29,9 @@ void Check(bool condition) {
     }
 }
 
-std::vector<CacheListEntry> Regular(const CacheList& list) {
+std::vector<CacheListEntry> Regular(const std::vector<CacheListEntry>& rows) {
     std::vector<CacheListEntry> entries;
-    for (const auto& entry : list.Entries()) {
+    for (const auto& entry : rows) {
         if (entry.record) {
             entries.push_back(entry);
         }
@@ -79,24 +79,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
     Check(fakes.boxes.shown.empty());
 
-    const CacheList& list = dialog.List();
-    Check(std::is_sorted(
-        list.Entries().begin(), list.Entries().end(),
-        [](const auto& a, const auto& b) { return CompareEntries(a.text, b.text) < 0; }));
-    CacheList literal;
-    std::vector<CacheListEntry> regular = Regular(list);
-    literal.Assign(regular);
-    LiteralMarkDownloadBatches(literal, dialog.PrefixLen());
-    Check(literal.Entries().size() == list.Entries().size());
-    for (int i = 0; i < list.Count(); ++i) {
-        Check(list.Text(i) == literal.Text(i));
-        Check((list.Record(i) == nullptr) == (literal.Record(i) == nullptr));
-        Check(list.Text(i).size() >= kEntryPrefixLength);
+    const std::vector<CacheListEntry>& rows = fakes.view.rows;
+    Check(std::is_sorted(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        return CompareEntries(a.text, b.text) < 0;
+    }));
+    std::vector<CacheListEntry> regular = Regular(rows);
+    const std::vector<CacheListEntry> literal = LiteralMarkDownloadBatches(regular);
+    Check(literal.size() == rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        Check(rows[i].text == literal[i].text);
+        Check(rows[i].record.has_value() == literal[i].record.has_value());
+        Check(rows[i].text.size() >= kEntryPrefixLength);
     }
 
     dialog.RunHandler(&CVorpaneDlg::OnCompact);
     Check(fakes.boxes.shown.empty());
-    std::vector<CacheListEntry> again = Regular(dialog.List());
+    std::vector<CacheListEntry> again = Regular(fakes.view.rows);
     Check(again.size() == regular.size());
     // Entries with equal texts may change places; the same entries come back.
     auto byTextAndRecord = [](const CacheListEntry& a, const CacheListEntry& b) {
