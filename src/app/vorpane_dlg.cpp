@@ -89,6 +89,9 @@ void CVorpaneDlg::RefreshCacheList() {
     }
     CacheIndexFile index(m_services.files);
     while (!index.OpenCacheIndex(m_cacheIniPath)) {
+        // A command cleared the list before this refresh: the window shows
+        // it empty behind the question, not the rows that were.
+        SyncView();
         AskForGameFolderAgain();
     }
     AddCachedFiles(index, m_cacheDir, m_services.files, m_list);

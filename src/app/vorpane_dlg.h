@@ -84,5 +84,6 @@ class CVorpaneDlg {
     // Every entry text opens with a prefix of this length; the name follows.
     std::size_t m_prefixLen = kEntryPrefixLength;
     CacheList m_list;
-    std::uint64_t m_shownRevision = ~std::uint64_t{0};
+    // The view starts empty, as the list does.
+    std::uint64_t m_shownRevision = 0;
 };

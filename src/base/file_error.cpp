@@ -1,5 +1,7 @@
 #include "base/file_error.h"
 
+#include "base/utf8.h"
+
 namespace {
 
 const char* CauseText(FileErrorCause cause) {
@@ -53,7 +55,14 @@ std::string FileError::ReportText() const {
         }
     }
     if (text.size() > kFileErrorReportMaxLength) {
-        text.resize(kFileErrorReportMaxLength);
+        // A UTF-8 report is cut between characters, so that it stays UTF-8.
+        std::size_t cut = kFileErrorReportMaxLength;
+        if (IsValidUtf8(text)) {
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+        }
+        text.resize(cut);
     }
     return text;
 }

@@ -10,5 +10,10 @@ inline constexpr char kPathSeparator = '/';
 #endif
 
 // The platform path limit plus its terminator: the size of the buffer a game
-// folder is held in while it is being found.
-inline constexpr std::size_t kPathBufferSize = 261;
+// folder is held in while it is being found. Linux counts the terminator in
+// its PATH_MAX already.
+#ifdef _WIN32
+inline constexpr std::size_t kPathBufferSize = 261;  // MAX_PATH + 1
+#else
+inline constexpr std::size_t kPathBufferSize = 4096;  // PATH_MAX
+#endif

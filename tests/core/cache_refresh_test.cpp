@@ -101,4 +101,16 @@ TEST_F(Refresh, ClosingEmptiesTheListAndTheViewFollows) {
     EXPECT_EQ(view.loads, 2);
 }
 
+TEST_F(Refresh, ACommandThatMustAskAgainShowsTheEmptiedListBehindTheQuestion) {
+    game.AddCacheFile("A", 0, kT1);
+    game.WriteIndex("A=a\n");
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    fs::remove(game.IndexPath());
+    std::size_t rowsBehind = 1;
+    boxes.whenShown = [&] { rowsBehind = view.rows.size(); };
+    EXPECT_EQ(Run(&CVorpaneDlg::OnDelete), 0);
+    EXPECT_EQ(boxes.shown.at(0).text, "Could NOT be opened");
+    EXPECT_EQ(rowsBehind, 0u);
+}
+
 }  // namespace

@@ -14,6 +14,10 @@ TEST(FileErrorReport, NamesTheFileAndIsCutAt511Characters) {
               "Access to /a%1b was denied.");
     const std::string text = FileError(FileErrorCause::BadPath, std::string(600, 'p')).ReportText();
     EXPECT_EQ(text, std::string(511, 'p'));
+    // Never inside a UTF-8 character; other bytes are cut where they stand.
+    const std::string p510(510, 'p');
+    EXPECT_EQ(FileError(FileErrorCause::BadPath, p510 + "\xc3\xa9").ReportText(), p510);
+    EXPECT_EQ(FileError(FileErrorCause::BadPath, p510 + "\xe9\xa9").ReportText(), p510 + "\xe9");
 }
 
 }  // namespace

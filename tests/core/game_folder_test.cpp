@@ -41,7 +41,7 @@ Outcome Locate(InstallationEntry entry, std::deque<std::optional<std::string>> a
 TEST(GameFolder, TheEntryOrElseAWarningAndTheChooser) {
     const std::string keyBox = "Registry Key Can't Be Found: " + kKeyText;
     const std::string valueBox = "Registry Value Can't Be Found: " + kValueText;
-    const std::string longest(260, 'd');
+    const std::string longest(kPathBufferSize - 1, 'd');
     const struct {
         InstallationEntry entry;
         std::deque<std::optional<std::string>> answers;
@@ -54,12 +54,16 @@ TEST(GameFolder, TheEntryOrElseAWarningAndTheChooser) {
         {{false, {}}, {"/chosen"}, {{keyBox}, {}, "/chosen"}},
         {{false, {}}, {std::nullopt}, {{keyBox}, 0, ""}},
         // A choice that does not fit the buffer counts as none.
-        {{false, {}}, {std::string(261, 'c')}, {{keyBox}, 0, ""}},
+        {{false, {}}, {std::string(kPathBufferSize, 'c')}, {{keyBox}, 0, ""}},
         {{true, std::nullopt}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
         {{true, ""}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
-        {{true, std::string(261, 'x')}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
-        {{true, std::string(300, 'x') + '\0'}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
-        {{true, "/a" + std::string(1, '\0') + std::string(300, 'x')}, {}, {{valueBox}, 0, ""}},
+        {{true, std::string(kPathBufferSize, 'x')}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{true, std::string(kPathBufferSize + 40, 'x') + '\0'},
+         {"/chosen"},
+         {{valueBox}, {}, "/chosen"}},
+        {{true, "/a" + std::string(1, '\0') + std::string(kPathBufferSize + 40, 'x')},
+         {},
+         {{valueBox}, 0, ""}},
     };
     for (const auto& row : rows) {
         const Outcome outcome = Locate(row.entry, row.answers);
@@ -89,11 +93,11 @@ TEST_F(GameFolderDialog, AsksAgainUntilTheIndexOpensAndEndsWhenCancelled) {
     EXPECT_EQ(boxes.shown[0].caption, indexOf(empty.Dir()));
     EXPECT_EQ(boxes.shown[1].caption, indexOf(empty.Dir()));
     EXPECT_EQ(boxes.shown[2].caption, indexOf(aFile));
-    EXPECT_EQ(view.loads, 1);
 
     // Asked again: cancelling ends with 0, a choice that does not fit with 1.
-    for (const auto& [answer, code] : {std::pair{std::optional<std::string>(), 0},
-                                       std::pair{std::optional(std::string(261, 'c')), 1}}) {
+    for (const auto& [answer, code] :
+         {std::pair{std::optional<std::string>(), 0},
+          std::pair{std::optional(std::string(kPathBufferSize, 'c')), 1}}) {
         ReopenDialog();
         registry.SetFolder(empty.Dir());
         chooser.answers = {answer};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ class FakeBoxes : public MessageBoxes {
   public:
     BoxButton Show(const std::string& text, const std::string& caption, BoxStyle style) override {
         shown.push_back({text, caption, style});
+        if (whenShown) {
+            whenShown();
+        }
         if (!answers.empty()) {
             const BoxButton answer = answers.front();
             answers.pop_front();
@@ -34,6 +38,7 @@ class FakeBoxes : public MessageBoxes {
     }
     std::vector<ShownBox> shown;
     std::deque<BoxButton> answers;
+    std::function<void()> whenShown;
 };
 
 // Answers from a script; cancels when it runs out.

@@ -9,10 +9,14 @@
 #include <strings.h>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <vector>
 
+#include "platform/path_separator.h"
 #include "platform/posix/unique_fd.h"
+
+static_assert(kPathBufferSize == PATH_MAX, "the game folder buffer holds any Linux path");
 
 namespace {
 
