@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/file_error.h"
 #include "base/file_time.h"
-#include "ops/ops_fixture.h"
+#include "ops/compact.h"
 #include "platform/posix/posix_file_system.h"
 #include "support/temp_game.h"
+#include "ui/cache_list.h"
 
 namespace fs = std::filesystem;
 
@@ -52,56 +54,40 @@ void SetTimes(const fs::path& path, long long seconds) {
 
 class PosixFiles : public ::testing::Test {
   protected:
+    // The creation time the listing shows for a file.
+    std::string Shown(const fs::path& path) {
+        std::string text;
+        AppendTimeStamp(text, files.QueryCacheFile(path.string())->created);
+        return text;
+    }
+
     TempGame game;
     PosixFileSystem files;
 };
 
-TEST_F(PosixFiles, MovesAcrossFileSystemsWithoutReplacing) {
-    TmpfsMount other(game.Root() / "Maps", "1m");
-    REQUIRE_MOUNT(other);
-    const fs::path source = game.CacheDir() / "K.uxx";
-    WriteWholeFile(source, "map content");
-    SetTimes(source, 1'000'000'000);
-    EXPECT_EQ(
-        files.MoveWithoutReplacing(source.string(), (game.Root() / "Maps" / "Face.unr").string()),
-        0);
-    EXPECT_FALSE(fs::exists(source));
-    EXPECT_EQ(ReadWholeFile(game.Root() / "Maps" / "Face.unr"), "map content");
-    // The content keeps its time, so it still shows when it came.
-    struct stat info {};
-    ASSERT_EQ(stat((game.Root() / "Maps" / "Face.unr").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtim.tv_sec, 1'000'000'000);
-
-    WriteWholeFile(source, "newer");
-    EXPECT_EQ(
-        files.MoveWithoutReplacing(source.string(), (game.Root() / "Maps" / "Face.unr").string()),
-        EEXIST);
-    EXPECT_EQ(ReadWholeFile(source), "newer");
-    EXPECT_EQ(ReadWholeFile(game.Root() / "Maps" / "Face.unr"), "map content");
-}
-
-TEST_F(PosixFiles, AFullDestinationLeavesNoPartialCopy) {
+TEST_F(PosixFiles, MovesAcrossFileSystemsWithoutReplacingNorLeavingAPartialCopy) {
     TmpfsMount other(game.Root() / "Maps", "64k");
     REQUIRE_MOUNT(other);
     const fs::path source = game.CacheDir() / "K.uxx";
-    WriteWholeFile(source, std::string(512 * 1024, 'x'));
-    EXPECT_EQ(
-        files.MoveWithoutReplacing(source.string(), (game.Root() / "Maps" / "Big.unr").string()),
-        ENOSPC);
-    EXPECT_EQ(fs::file_size(source), 512u * 1024u);
-    EXPECT_FALSE(fs::exists(game.Root() / "Maps" / "Big.unr"));
-}
+    const std::string target = (game.Root() / "Maps" / "Face.unr").string();
+    WriteWholeFile(source, "map content");
+    SetTimes(source, 1'000'000'000);
+    EXPECT_EQ(files.MoveWithoutReplacing(source.string(), target), 0);
+    EXPECT_FALSE(fs::exists(source));
+    EXPECT_EQ(ReadWholeFile(target), "map content");
+    // The content keeps its time, so it still shows when it came.
+    EXPECT_EQ(Shown(target), "2001-09-09 01:46:40.000");
 
-TEST_F(PosixFiles, ReadOnlyFilesAreNotDeleted) {
-    const fs::path path = game.CacheDir() / "K.uxx";
-    WriteWholeFile(path, "x");
-    chmod(path.c_str(), 0444);
-    EXPECT_EQ(files.RemoveFile(path.string()), EACCES);
-    EXPECT_TRUE(fs::exists(path));
-    chmod(path.c_str(), 0644);
-    EXPECT_EQ(files.RemoveFile(path.string()), 0);
-    EXPECT_EQ(files.RemoveFile(path.string()), ENOENT);
-    EXPECT_EQ(files.RemoveFile(game.CacheDir().string()), EACCES);
+    WriteWholeFile(source, "newer");
+    EXPECT_EQ(files.MoveWithoutReplacing(source.string(), target), EEXIST);
+    EXPECT_EQ(ReadWholeFile(source), "newer");
+    EXPECT_EQ(ReadWholeFile(target), "map content");
+
+    WriteWholeFile(source, std::string(512 * 1024, 'x'));
+    const std::string big = (game.Root() / "Maps" / "Big.unr").string();
+    EXPECT_EQ(files.MoveWithoutReplacing(source.string(), big), ENOSPC);
+    EXPECT_EQ(fs::file_size(source), 512u * 1024u);
+    EXPECT_FALSE(fs::exists(big));
 }
 
 TEST_F(PosixFiles, OnlyRegularFilesAreCacheFiles) {
@@ -116,70 +102,35 @@ TEST_F(PosixFiles, OnlyRegularFilesAreCacheFiles) {
 TEST_F(PosixFiles, CreationTimeIsTheEarlierOfBirthAndModification) {
     const fs::path path = game.CacheDir() / "K.uxx";
     WriteWholeFile(path, "x");
-    SetTimes(path, 997'598'148);  // 2001-08-12 06:35:48
-    EXPECT_EQ(FormatTimeStamp(files.QueryCacheFile(path.string())->created),
-              "2001-08-12 06:35:48.000");
-
+    SetTimes(path, 997'598'148);
+    EXPECT_EQ(Shown(path), "2001-08-12 06:35:48.000");
     // A modification time in the future does not move the file forward.
     SetTimes(path, 4'102'444'800);  // 2100-01-01
-    const std::string shown = FormatTimeStamp(files.QueryCacheFile(path.string())->created);
-    EXPECT_LT(shown, "2100");
+    EXPECT_LT(Shown(path), "2100");
 }
 
-TEST_F(PosixFiles, TimesOutsideFourDigitYearsAreClamped) {
+TEST_F(PosixFiles, TimesBeforeTheFirstShownYearAreClamped) {
     // tmpfs keeps times that most disk file systems cannot.
     TmpfsMount wide(game.Root() / "wide", "1m");
     REQUIRE_MOUNT(wide);
     const fs::path path = game.Root() / "wide" / "K.uxx";
     WriteWholeFile(path, "x");
     SetTimes(path, -12'000'000'000LL);  // the year 1589
-    EXPECT_EQ(FormatTimeStamp(files.QueryCacheFile(path.string())->created),
-              "1601-01-01 00:00:00.000");
+    EXPECT_EQ(Shown(path), "1601-01-01 00:00:00.000");
 }
 
-using PosixCompact = OpsFixture;
-
-TEST_F(PosixCompact, ADestinationOnAReadOnlyFileSystemIsReported) {
-    TmpfsMount maps(game.Root() / "Maps", "1m");
-    REQUIRE_MOUNT(maps);
-    ASSERT_EQ(
-        std::system(("mount -o remount,ro '" + (game.Root() / "Maps").string() + "'").c_str()), 0);
-    Open({{"K", "Face.unr", "2001-01-01 00:00:00.000", "map"}});
-    SelectAllRows();
-    ASSERT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(
-        boxes.shown[0].text.rfind("Warning: " + std::to_string(EROFS) + "\nCould NOT move\n", 0),
-        0u);
-    EXPECT_EQ(ReadWholeFile(CachePath("K")), "map");
-    EXPECT_FALSE(fs::exists(game.Root() / "Maps" / "Face.unr"));
-}
-
-TEST_F(PosixCompact, AFullDiskDuringCompactionKeepsTheOldIndex) {
-    // The cache on a tiny file system, nearly full, with a large index to write.
-    TmpfsMount small(game.CacheDir(), "256k");
+TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
+    TmpfsMount small(game.CacheDir(), "64k");
     REQUIRE_MOUNT(small);
-    std::vector<Entry> entries;
-    for (int i = 0; i < 2000; ++i) {
-        entries.push_back({"KEY" + std::to_string(i),
-                           "SomeRatherLongMapName-" + std::to_string(i) + ".unr",
-                           "2001-01-01 00:00:00.000", ""});
-    }
-    Open(entries);
-    const std::string before = ReadWholeFile(game.IndexPath());
-    WriteWholeFile(game.CacheDir() / "filler.bin",
-                   std::string(256 * 1024 - before.size() - 16 * 1024, 'f'));
-
-    ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Disk full while accessing " + Dialog().CacheIniPath() + ".");
+    const std::string before = "[Cache]\r\nK=Face.unr\r\n\r\n";
+    game.WriteIndex(before);
+    WriteWholeFile(game.CacheDir() / "filler.bin", std::string(48 * 1024, 'f'));
+    // Far more lines than the space left takes.
+    CacheList list;
+    list.Assign(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
+    EXPECT_THROW(WriteCompactedIndex(list, "", game.IndexPath().string(), 0, files), FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
-    std::size_t others = 0;
-    for (const auto& entry : fs::directory_iterator(game.CacheDir())) {
-        const std::string name = entry.path().filename().string();
-        others += name.rfind("cache.ini", 0) == 0 && name != "cache.ini";
-    }
-    EXPECT_EQ(others, 0u);
+    EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"cache.ini", "filler.bin"}));
 }
 
 }  // namespace
