@@ -97,6 +97,10 @@ TEST_F(PosixFiles, OnlyRegularFilesAreCacheFiles) {
     EXPECT_FALSE(files.QueryCacheFile(fifo.string()));
     EXPECT_FALSE(files.QueryCacheFile(game.CacheDir().string()));
     EXPECT_FALSE(files.OpenExclusiveForReading(fifo.string()));
+    // Nor moved to another file system by copying.
+    TmpfsMount other(game.Root() / "Maps", "64k");
+    REQUIRE_MOUNT(other);
+    EXPECT_NE(files.MoveWithoutReplacing(fifo.string(), (game.Root() / "Maps" / "F").string()), 0);
 }
 
 TEST_F(PosixFiles, CreationTimeIsTheEarlierOfBirthAndModification) {

@@ -144,7 +144,8 @@ class PosixReplacementFile final : public ReplacementFile {
 // Copies into a file created exclusively, then removes the source. A failure
 // removes the partial copy and leaves the source where it was.
 int CopyThenRemove(const std::string& from, const std::string& to) {
-    UniqueFd source(open(from.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    // Not blocking: a FIFO put in a cache file's place must not hang the move.
+    UniqueFd source(open(from.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (!source) {
         return errno;
     }
@@ -154,6 +155,9 @@ int CopyThenRemove(const std::string& from, const std::string& to) {
     }
     if (!S_ISREG(info.st_mode)) {
         return EISDIR;
+    }
+    if (fcntl(source.get(), F_SETFL, fcntl(source.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        return errno;
     }
     UniqueFd target(
         open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
