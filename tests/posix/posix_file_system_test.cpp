@@ -111,6 +111,21 @@ TEST_F(PosixFiles, CreationTimeIsTheEarlierOfBirthAndModification) {
     // A modification time in the future does not move the file forward.
     SetTimes(path, 4'102'444'800);  // 2100-01-01
     EXPECT_LT(Shown(path), "2100");
+
+    // Where the system has no statx, the modification time stands in.
+    for (const int error : {ENOSYS, EPERM}) {
+        static int refusal;
+        refusal = error;
+        PosixFileSystem noStatx([](int, const char*, int, unsigned, struct statx*) {
+            errno = refusal;
+            return -1;
+        });
+        const std::optional<CacheFileInfo> info = noStatx.QueryCacheFile(path.string());
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->size, 1u);
+        EXPECT_EQ(info->created, 4'102'444'800ULL * 10'000'000 + 116'444'736'000'000'000ULL);
+        EXPECT_FALSE(noStatx.QueryCacheFile(game.CacheDir().string()));
+    }
 }
 
 TEST_F(PosixFiles, TimesBeforeTheFirstShownYearAreClamped) {

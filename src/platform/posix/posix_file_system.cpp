@@ -207,14 +207,27 @@ int CopyThenRemove(const std::string& from, const std::string& to) {
 std::optional<CacheFileInfo> PosixFileSystem::QueryCacheFile(const std::string& path) {
     // Without blocking on a FIFO or a device; one query tells the type too.
     const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct statx info {};
-    if (!fd ||
-        statx(fd.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
-              &info) != 0 ||
-        !S_ISREG(info.stx_mode)) {
+    if (!fd) {
         return std::nullopt;
     }
-    return CacheFileInfo{info.stx_size, CreationTime(info)};
+    struct statx info {};
+    if (statx_(fd.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
+               &info) == 0) {
+        return S_ISREG(info.stx_mode)
+                   ? std::optional(CacheFileInfo{info.stx_size, CreationTime(info)})
+                   : std::nullopt;
+    }
+    if (errno != ENOSYS && errno != EPERM) {
+        return std::nullopt;
+    }
+    // Old kernels and some sandboxes have no statx: the modification time stands in.
+    struct stat plain {};
+    if (fstat(fd.get(), &plain) != 0 || !S_ISREG(plain.st_mode)) {
+        return std::nullopt;
+    }
+    return CacheFileInfo{static_cast<std::uint64_t>(plain.st_size),
+                         FileTimeFromTimestamp(plain.st_mtim.tv_sec,
+                                               static_cast<std::uint32_t>(plain.st_mtim.tv_nsec))};
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::OpenExclusiveForReading(const std::string& path) {
@@ -255,7 +268,13 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
         error = errno;
         return nullptr;
     }
-    fchmod(fd.get(), mode);
+    if (fchmod(fd.get(), mode) != 0) {
+        // Left at mkstemp's 0600 the new index would lock others out.
+        error = errno;
+        fd.reset();
+        unlink(tempPath.c_str());
+        return nullptr;
+    }
     if (targetLock && geteuid() == 0) {
         // Written as root for the player: the file stays the player's.
         [[maybe_unused]] const int ignored = fchown(fd.get(), target.st_uid, target.st_gid);
@@ -272,7 +291,13 @@ int PosixFileSystem::MoveWithoutReplacing(const std::string& from, const std::st
     if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
         // No RENAME_NOREPLACE here: a hard link fails on an existing name too.
         if (link(from.c_str(), to.c_str()) == 0) {
-            return unlink(from.c_str()) == 0 ? 0 : errno;
+            if (unlink(from.c_str()) == 0) {
+                return 0;
+            }
+            // Reported as not moved, so it must not stay in both places.
+            error = errno;
+            unlink(to.c_str());
+            return error;
         }
         error = errno;
         if (error != EPERM && error != ENOTSUP && error != EXDEV) {

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include "platform/file_system.h"
 
 // Files on a POSIX system, behaving as far as it can as they do on Windows:
 // read-only files refuse deletion and replacement, moves never overwrite.
 class PosixFileSystem final : public FileSystem {
   public:
+    // The kernel's statx; a stand-in lets tests see a system without it.
+    using StatxCall = int (*)(int, const char*, int, unsigned, struct statx*);
+    explicit PosixFileSystem(StatxCall statxCall = &statx) : statx_(statxCall) {}
+
     std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override;
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
@@ -13,4 +19,7 @@ class PosixFileSystem final : public FileSystem {
     int MoveWithoutReplacing(const std::string& from, const std::string& to) override;
     int RemoveFile(const std::string& path) override;
     std::string MatchFolderName(const std::string& parent, const std::string& name) override;
+
+  private:
+    StatxCall statx_;
 };

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/path_separator.h"
 #include "base/utf8.h"
+#include "platform/path_separator.h"
 
 namespace fs = std::filesystem;
 
