@@ -115,4 +115,18 @@ TEST_F(GameFolderDialog, AsksAgainUntilTheIndexOpensAndEndsWhenCancelled) {
     EXPECT_EQ(boxes.shown[1].caption, indexOf(empty.Dir()));
 }
 
+#ifndef _WIN32
+TEST_F(GameFolderDialog, AGameFolderPathLongerThanWindowsAllowsWorksOnLinux) {
+    const std::filesystem::path deep =
+        game.Root() / std::string(100, 'a') / std::string(100, 'b') / std::string(100, 'c');
+    std::filesystem::create_directories(deep / "Cache");
+    WriteWholeFile(deep / "Cache" / "K.uxx", "map");
+    WriteWholeFile(deep / "Cache" / "cache.ini", "K=Face.unr\n");
+    registry.SetFolder(deep.string());
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(*view.rows[0].record, (deep / "Cache" / "K.uxx").string() + "00000003");
+}
+#endif
+
 }  // namespace
