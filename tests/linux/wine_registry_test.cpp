@@ -4,309 +4,136 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
 
-#include "app/vorpane_dlg.h"
-#include "platform/file_system.h"
-#include "support/fakes.h"
 #include "support/temp_game.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
-const std::string kKey = "Software\\\\Unreal Technology\\\\Installed Apps\\\\UnrealTournament";
-const std::string kKey32 =
-    "Software\\\\Wow6432Node\\\\Unreal Technology\\\\Installed Apps\\\\UnrealTournament";
-
-std::string RegistryFile(const std::string& body, bool win64 = false) {
-    return std::string("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n") +
-           (win64 ? "#arch=win64\n" : "#arch=win32\n") + "\n" + body;
+std::string Registry(const std::string& keys, const std::string& arch = "win32") {
+    return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=" + arch +
+           "\n\n" + keys;
 }
 
-std::string KeyWithFolder(const std::string& key, const std::string& valueLine) {
-    return "[" + key + "] 1733500000\n#time=1db47c1a2b3c4d5\n" + valueLine + "\n\n";
-}
+const std::string kApps = "[Software\\\\Unreal Technology\\\\Installed Apps\\\\";
+const std::string kKey = kApps + "UnrealTournament] 1733500000\n#time=1db47c1a2b3c4d5\n";
+const std::string kKeyOn64 =
+    "[Software\\\\Wow6432Node\\\\Unreal Technology\\\\Installed Apps\\\\UnrealTournament] 1\n";
+const std::string kFolder = R"("Folder"="C:\\Games\\UnrealTournament")"s + "\n";
+const std::string kWrongFolder = R"("Folder"="C:\\Wrong")"s + "\n";
+// "C:\Games" as UTF-16 bytes without a terminator, over two lines as Wine writes them.
+const std::string kHexGames = "hex(1):43,00,3a,00,5c,00,\\\n  47,00,61,00,6d,00,65,00,73,00\n";
+const std::string kGame = "@/drive_c/Games/UnrealTournament\0"s;
 
-std::u16string Unescape(std::string_view text, char closing, std::size_t* consumed = nullptr) {
-    std::size_t used = 0;
-    const std::optional<std::u16string> units = UnescapeWineText(text, closing, used);
-    if (consumed != nullptr) {
-        *consumed = used;
-    }
-    EXPECT_TRUE(units.has_value()) << text;
-    return units.value_or(u"<missing>");
-}
-
-TEST(WineText, UndoesWinesEscapes) {
-    std::size_t consumed = 0;
-    EXPECT_EQ(Unescape(R"(C:\\Games\\UT" 1)", '"', &consumed), u"C:\\Games\\UT");
-    EXPECT_EQ(consumed, 14u);
-    EXPECT_EQ(Unescape(R"(say \"hi\"")", '"'), u"say \"hi\"");
-    EXPECT_EQ(Unescape(R"(\a\b\e\f\n\r\t\v")", '"'), u"\a\b\x1b\f\n\r\t\v");
-    // Hex takes at most four digits; octal at most three.
-    EXPECT_EQ(Unescape(R"(\x00e9\x41g\xe9")", '"'), u"\u00e9Ag\u00e9");
-    EXPECT_EQ(Unescape(R"(\x004123")", '"'), u"A23");
-    EXPECT_EQ(Unescape(R"(\101\1012\0")", '"'), u"AA2" + std::u16string(1, u'\0'));
-    // "\x" without digits is the letter; other escaped characters stand for themselves.
-    EXPECT_EQ(Unescape(R"(\xyz\[\]\q")", '"'), u"xyz[]q");
-    // Key names end at an unescaped bracket.
-    EXPECT_EQ(Unescape(R"(a\]b] 123)", ']', &consumed), u"a]b");
-    EXPECT_EQ(consumed, 5u);
-    // Text that was not escaped is read as UTF-8 where it is valid.
-    EXPECT_EQ(Unescape("\xc3\x84ra \xff\"", '"'), u"\u00c4ra \u00ff");
-}
-
-TEST(WineText, WithoutItsClosingCharacterIsRefused) {
-    std::size_t consumed = 0;
-    EXPECT_FALSE(UnescapeWineText(R"(C:\\UT)", '"', consumed));
-    EXPECT_FALSE(UnescapeWineText(R"(C:\")", '"', consumed));
-    EXPECT_FALSE(UnescapeWineText("ends in a backslash\\", '"', consumed));
-}
-
-TEST(WineText, Utf16BecomesUtf8) {
-    EXPECT_EQ(Utf16ToUtf8(u"UT \u00c4 \u20ac"), "UT \xc3\x84 \xe2\x82\xac");
-    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xf0\x9f\x98\x80");
-    // A lone surrogate cannot be written as UTF-8.
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xef\xbf\xbdx");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(2, u'\0')), std::string(2, '\0'));
-}
-
-TEST(WineRegistryFile, FindsAValueWithoutRegardToCase) {
-    const std::string text = RegistryFile(
-        "[Software\\\\Unreal Technology\\\\Installed Apps\\\\UnrealTournament\\\\Sub] 1\n"
-        "\"Folder\"=\"C:\\\\Wrong\"\n\n" +
-        KeyWithFolder("software\\\\unreal technology\\\\installed apps\\\\unrealtournament",
-                      "@=\"default\"\n\"Version\"=\"436\"\n\"FOLDER\"=\"C:\\\\UT\"") +
-        "[Software\\\\Other] 2\n\"Folder\"=\"C:\\\\Other\"\n");
-    const WineRegistryLookup lookup = FindWineRegistryValue(
-        text, "Software\\Unreal Technology\\Installed Apps\\UnrealTournament", "Folder");
-    EXPECT_TRUE(lookup.keyFound);
-    EXPECT_EQ(lookup.data, std::string("C:\\UT") + '\0');
-}
-
-TEST(WineRegistryFile, TellsAMissingKeyFromAMissingValue) {
-    const std::string key = "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
-    const std::string withoutValue = RegistryFile(KeyWithFolder(kKey, "\"Version\"=\"436\"") +
-                                                  "[Software\\\\Next] 3\n\"Folder\"=\"C:\\\\\"\n");
-    EXPECT_TRUE(FindWineRegistryValue(withoutValue, key, "Folder").keyFound);
-    EXPECT_FALSE(FindWineRegistryValue(withoutValue, key, "Folder").data);
-
-    const std::string withoutKey = RegistryFile(KeyWithFolder(kKey + "X", "\"Folder\"=\"C:\\\\\""));
-    EXPECT_FALSE(FindWineRegistryValue(withoutKey, key, "Folder").keyFound);
-    EXPECT_FALSE(FindWineRegistryValue("", key, "Folder").keyFound);
-}
-
-TEST(WineRegistryFile, ReadsEveryFormOfData) {
-    const std::string key = "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
-    const auto data = [&](const std::string& line) {
-        return FindWineRegistryValue(RegistryFile(KeyWithFolder(kKey, line)), key, "Folder").data;
-    };
-    EXPECT_EQ(data("\"Folder\"=\"\""), std::string(1, '\0'));
-    EXPECT_EQ(data("\"Folder\"=str(2):\"C:\\\\UT\""), std::string("C:\\UT") + '\0');
-    // A text stored as bytes, continued over two lines.
-    EXPECT_EQ(data("\"Folder\"=hex(1):43,00,3a,00,5c,00,\\\n  55,00,54,00,00,00"),
-              std::string("C:\\UT") + '\0');
-    EXPECT_EQ(data("\"Folder\"=hex:01,ff,00"), std::string("\x01\xff\x00", 3));
-    EXPECT_EQ(data("\"Folder\"=dword:0000012c"), std::string("\x2c\x01\x00\x00", 4));
-    // Data that cannot be read counts as a value that cannot be read.
-    EXPECT_FALSE(data("\"Folder\"=\"C:\\\\UT"));
-    EXPECT_FALSE(data("\"Folder\"=hex:4"));
-    EXPECT_FALSE(data("\"Folder\"=dword:12"));
-    EXPECT_FALSE(data("\"Folder\"=unknown:12"));
-}
-
-TEST(WineRegistryFile, KnowsA64BitPrefix) {
-    EXPECT_TRUE(IsWin64Registry(RegistryFile("", true)));
-    EXPECT_FALSE(IsWin64Registry(RegistryFile("", false)));
-    EXPECT_FALSE(IsWin64Registry(RegistryFile("[Software] 1\n#arch=win64\n", false)));
-}
-
-// A Wine prefix in a temporary folder, with drive C: and the game in it.
-class WinePrefix : public ::testing::Test {
-  protected:
-    WinePrefix() : prefix_(temp_.Root() / "wine") {
-        fs::create_directories(prefix_ / "dosdevices");
-        fs::create_directories(prefix_ / "drive_c" / "Games" / "UnrealTournament" / "Cache");
-        fs::create_directory_symlink("../drive_c", prefix_ / "dosdevices" / "c:");
-        fs::create_directory_symlink("/", prefix_ / "dosdevices" / "z:");
-    }
-
-    void WriteRegistry(const std::string& text) const {
-        WriteWholeFile(prefix_ / "system.reg", text);
-    }
-    InstallationEntry Read() { return WineRegistry(prefix_).ReadGameFolderEntry(); }
-    std::string GameFolder() const {
-        return fs::canonical(prefix_ / "drive_c" / "Games" / "UnrealTournament").string();
-    }
-    const fs::path& Prefix() const { return prefix_; }
-
-  private:
-    TempGame temp_;
-    fs::path prefix_;
+struct Case {
+    std::string name;
+    std::optional<std::string> registry;  // system.reg; nothing for none
+    bool keyFound;
+    std::optional<std::string> folderData;  // "@" stands for the prefix
+    std::string drives = "c";  // each linked as dosdevices/<drive>: to ../drive_<drive>
 };
 
-TEST_F(WinePrefix, MapsTheFolderThroughTheDriveLink) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="C:\\Games\\UnrealTournament")")));
-    const InstallationEntry entry = Read();
-    EXPECT_TRUE(entry.keyFound);
-    EXPECT_EQ(entry.folderData, GameFolder() + '\0');
-}
-
-TEST_F(WinePrefix, MatchesFoldersWithoutRegardToCase) {
-    WriteRegistry(
-        RegistryFile(KeyWithFolder(kKey, R"("Folder"="c:/GAMES\\.\\x\\..\\unrealtournament\\")")));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-}
-
-TEST_F(WinePrefix, UndoesEscapesInTheFolder) {
-    fs::create_directories(Prefix() / "drive_c" / "Spiele \xc3\x84ra \"UT\"");
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="C:\\Spiele \x00c4ra \"UT\"")")));
-    const fs::path expected = fs::canonical(Prefix() / "drive_c") / "Spiele \xc3\x84ra \"UT\"";
-    EXPECT_EQ(Read().folderData, expected.string() + '\0');
-}
-
-TEST_F(WinePrefix, AUnixPathGoesThroughDriveZ) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, "\"Folder\"=\"Z:" + GameFolder() + "\"")));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-}
-
-TEST_F(WinePrefix, A64BitPrefixKeepsTheGameUnderWow6432Node) {
-    WriteRegistry(
-        RegistryFile(KeyWithFolder(kKey, R"("Folder"="C:\\Wrong")") +
-                         KeyWithFolder(kKey32, R"("Folder"="C:\\Games\\UnrealTournament")"),
-                     true));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-
-    // Only the plain key there: it is taken all the same.
-    WriteRegistry(
-        RegistryFile(KeyWithFolder(kKey, R"("Folder"="C:\\Games\\UnrealTournament")"), true));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-}
-
-TEST_F(WinePrefix, A32BitPrefixPrefersThePlainKey) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey32, R"("Folder"="C:\\Wrong")") +
-                               KeyWithFolder(kKey, R"("Folder"="C:\\Games\\UnrealTournament")")));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-    // A key without the value does not hide the other key's value.
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Version"="436")") +
-                               KeyWithFolder(kKey32, R"("Folder"="C:\\Games\\UnrealTournament")")));
-    EXPECT_EQ(Read().folderData, GameFolder() + '\0');
-}
-
-TEST_F(WinePrefix, NoPrefixNoFileOrNoKeyIsAMissingKey) {
-    EXPECT_FALSE(WineRegistry(std::nullopt).ReadGameFolderEntry().keyFound);
-    EXPECT_FALSE(Read().keyFound);  // no system.reg yet
-    WriteRegistry(RegistryFile(KeyWithFolder("Software\\\\Epic", R"("Folder"="C:\\")")));
-    EXPECT_FALSE(Read().keyFound);
-    EXPECT_FALSE(Read().folderData);
-}
-
-TEST_F(WinePrefix, AKeyWithoutTheValueIsAMissingValue) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folders"="C:\\Games")")));
-    const InstallationEntry entry = Read();
-    EXPECT_TRUE(entry.keyFound);
-    EXPECT_FALSE(entry.folderData);
-}
-
-TEST_F(WinePrefix, AnEmptyValueIsHandedOnAsAnEmptyText) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="")")));
-    EXPECT_EQ(Read().folderData, std::string(1, '\0'));
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"=hex:)")));
-    EXPECT_EQ(Read().folderData, std::string());
-}
-
-TEST_F(WinePrefix, AFolderOnAnUnmappedDriveIsNotUsable) {
-    for (const char* value : {R"("Folder"="D:\\UnrealTournament")", R"("Folder"="\\\\server\\ut")",
-                              R"("Folder"="UnrealTournament")", R"("Folder"="/home/ut")"}) {
-        WriteRegistry(RegistryFile(KeyWithFolder(kKey, value)));
-        const InstallationEntry entry = Read();
-        EXPECT_TRUE(entry.keyFound) << value;
-        EXPECT_FALSE(entry.folderData) << value;
+std::vector<Case> Cases() {
+    const std::string x257(257, 'x');
+    std::vector<Case> cases = {
+        {"no system.reg", std::nullopt, false, std::nullopt},
+        {"no key: only a sub key, a longer name, a name without its bracket",
+         Registry(kApps + "UnrealTournament\\\\Sub] 1\n" + kFolder + kApps +
+                  "UnrealTournamentX] 1\n" + kFolder + kApps + "UnrealTournament\n" + kFolder),
+         false, std::nullopt},
+        {"no Folder: the default value, a longer name, the next key's value",
+         Registry(kKey + R"(@="C:\\Games")" + "\n" + R"("Folders"="C:\\Games")" + "\n" +
+                  "[Software\\\\Epic] 2\n" + kFolder),
+         true, std::nullopt},
+        {"plain text", Registry(kKey + R"("Version"="436")" + "\n" + kFolder), true, kGame},
+        {"stray lines", Registry("[\n\"\n" + kKey + "\"\n\"Folder\n\"Folder\"\n" + kFolder), true,
+         kGame},
+        {"escapes",
+         Registry(kKey +
+                  R"("Folder"="C:\\Spiele \xc4ra\\\"UT\" \xd83c\xdfae\\Caf\x00e9e\\\xd800!")"),
+         true, "@/drive_c/Spiele \u00c4ra/\"UT\" \U0001F3AE/Caf\u00e9e/\uFFFD!\0"s},
+        {"str(2)", Registry(kKey + R"("Folder"=str(2):"C:\\Games")"), true, "@/drive_c/Games\0"s},
+        {"hex(1)", Registry(kKey + "\"Folder\"=" + kHexGames), true, "@/drive_c/Games\0"s},
+        {"hex(2) with terminator", Registry(kKey + "\"Folder\"=hex(2):43,00,3a,00,00,00\n"), true,
+         "@/drive_c\0"s},
+        {"64-bit prefix", Registry(kKey + kWrongFolder + kKeyOn64 + kFolder, "win64"), true, kGame},
+        {"32-bit prefix", Registry(kKeyOn64 + kWrongFolder + kKey + kFolder), true, kGame},
+        {"a key without Folder", Registry(kKeyOn64 + "\n" + kKey + kFolder, "win64"), true, kGame},
+        {"CRLF",
+         std::regex_replace(
+             Registry(kKey + kWrongFolder + kKeyOn64 + "\"Folder\"=" + kHexGames, "win64"),
+             std::regex("\n"), "\r\n"),
+         true, "@/drive_c/Games\0"s},
+        {"names without regard to case",
+         Registry(R"([software\\UNREAL technology\\installed apps\\unrealTournament] 1)"s + "\n" +
+                  R"("FOLDER"="C:\\Games\\UnrealTournament")"),
+         true, kGame},
+        {"folders without regard to case",
+         Registry(kKey + R"("Folder"="c:\\..\\GAMES\\.\\x\\..\\unrealtournament/")"), true, kGame},
+        {"no drive link", Registry(kKey + R"("Folder"="D:\\UT")"), true, std::nullopt},
+        {"drive link to nowhere", Registry(kKey + R"("Folder"="D:\\UT")"), true, std::nullopt,
+         "cd"},
+        {"no drive", Registry(kKey + R"("Folder"="\\\\server\\UT")"), true, std::nullopt},
+        {"empty text", Registry(kKey + R"("Folder"="")"), true, "\0"s},
+        {"no bytes", Registry(kKey + "\"Folder\"=hex(1):\n"), true, ""s},
+        {"260 bytes", Registry(kKey + "\"Folder\"=\"C:\\\\" + x257 + "\""), true,
+         "@/drive_c/" + x257 + '\0'},
+        {"261 bytes", Registry(kKey + "\"Folder\"=\"C:\\\\" + x257 + "y\""), true, std::nullopt},
+    };
+    for (const std::string data :
+         {"dword:00003a43", "hex:43,3a,00", "hex(7):43,00,3a,00,00,00,00,00", R"(str(7):"C:\\")",
+          R"("C:\\Games)", R"("C:\Games")", R"("C:\\Games\n")", R"("C:\\\x")",
+          "hex(1):43,00,3a,00,4g,00", "hex(1):43,00,3a,00,\\"}) {
+        cases.push_back(
+            {"unreadable " + data, Registry(kKey + "\"Folder\"=" + data), true, std::nullopt});
     }
-    // A drive link that leads nowhere is not mapped either.
-    fs::create_directory_symlink("../nowhere", Prefix() / "dosdevices" / "d:");
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="D:\\UnrealTournament")")));
-    EXPECT_FALSE(Read().folderData);
+    return cases;
 }
 
-TEST_F(WinePrefix, AnOverlongValueIsNotUsable) {
-    const std::string longest = "C:\\" + std::string(257, 'x');  // 260 bytes
-    WriteRegistry(
-        RegistryFile(KeyWithFolder(kKey, "\"Folder\"=\"C:\\\\" + longest.substr(3) + "\"")));
-    EXPECT_TRUE(Read().folderData);
-    WriteRegistry(
-        RegistryFile(KeyWithFolder(kKey, "\"Folder\"=\"C:\\\\" + longest.substr(3) + "y\"")));
-    EXPECT_TRUE(Read().keyFound);
-    EXPECT_FALSE(Read().folderData);
+TEST(WineRegistry, ReadsTheGameFolderEntryOfAPrefix) {
+    TempGame temp;
+    int number = 0;
+    for (const Case& c : Cases()) {
+        const fs::path prefix = temp.Root() / std::to_string(++number);
+        fs::create_directories(prefix / "drive_c" / "Games" / "UnrealTournament");
+        fs::create_directory(prefix / "dosdevices");
+        for (const char drive : c.drives) {
+            fs::create_directory_symlink("../drive_"s + drive,
+                                         prefix / "dosdevices" / (std::string(1, drive) + ':'));
+        }
+        if (c.registry) {
+            WriteWholeFile(prefix / "system.reg", *c.registry);
+        }
+        std::optional<std::string> expected = c.folderData;
+        if (expected && expected->starts_with('@')) {
+            expected->replace(0, 1, fs::canonical(prefix).string());
+        }
+        const InstallationEntry entry = WineRegistry(prefix).ReadGameFolderEntry();
+        EXPECT_EQ(entry.keyFound, c.keyFound) << c.name;
+        EXPECT_EQ(entry.folderData, expected) << c.name;
+    }
+    EXPECT_FALSE(WineRegistry(std::nullopt).ReadGameFolderEntry().keyFound);
 }
 
-TEST(WinePrefixLocation, IsWineprefixElseHomeDotWine) {
+TEST(WineRegistry, PrefixIsWineprefixElseHomeDotWine) {
     const char* saved = std::getenv("WINEPREFIX");
-    const std::string savedPrefix = saved ? saved : "";
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::optional<std::string> prefix =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("WINEPREFIX", "/opt/prefix", 1);
     EXPECT_EQ(DefaultWinePrefix(), fs::path("/opt/prefix"));
     setenv("WINEPREFIX", "", 1);
     setenv("HOME", "/home/player", 1);
     EXPECT_EQ(DefaultWinePrefix(), fs::path("/home/player/.wine"));
-    unsetenv("WINEPREFIX");
     unsetenv("HOME");
     EXPECT_EQ(DefaultWinePrefix(), std::nullopt);
-    setenv("HOME", savedHome.c_str(), 1);
-    if (saved != nullptr) {
-        setenv("WINEPREFIX", savedPrefix.c_str(), 1);
-    }
-}
-
-// The reader behind the main window's logic, on a real prefix and game.
-class WineStart : public WinePrefix {
-  protected:
-    std::optional<int> Start() {
-        WineRegistry registry(Prefix());
-        std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-        CVorpaneDlg dialog(
-            DialogServices{view, boxes, chooser, registry, *files, exit, about, "vorpane"});
-        try {
-            dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
-        } catch (const ProcessEnded& ended) {
-            return ended.code;
-        }
-        gameDir = dialog.GameDir();
-        return std::nullopt;
-    }
-
-    FakeView view;
-    FakeBoxes boxes;
-    FakeChooser chooser;
-    FakeExit exit;
-    FakeAbout about;
-    std::string gameDir;
-};
-
-TEST_F(WineStart, OpensTheGameTheRegistryNames) {
-    WriteWholeFile(GameFolder() + "/Cache/cache.ini", "[Cache]\r\n");
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="C:\\Games\\UnrealTournament")")));
-    EXPECT_EQ(Start(), std::nullopt);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_TRUE(chooser.titles.empty());
-    EXPECT_EQ(gameDir, GameFolder() + "/");
-}
-
-TEST_F(WineStart, AnUnmappedDriveWarnsOfTheValueThenAsks) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="Q:\\UnrealTournament")")));
-    EXPECT_EQ(Start(), 0);  // the chooser, cancelled
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].caption, "Registry Value Can't Be Found");
-    EXPECT_EQ(chooser.titles.size(), 1u);
-}
-
-TEST_F(WineStart, AnEmptyValueLeadsToTheIndexThatCannotBeOpened) {
-    WriteRegistry(RegistryFile(KeyWithFolder(kKey, R"("Folder"="")")));
-    EXPECT_EQ(Start(), 0);  // "Could NOT be opened", then the chooser, cancelled
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Could NOT be opened");
-    EXPECT_EQ(boxes.shown[0].caption, "");
+    setenv("HOME", home.c_str(), 1);
+    prefix ? setenv("WINEPREFIX", prefix->c_str(), 1) : unsetenv("WINEPREFIX");
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "platform/posix/wine_registry.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
-#include <vector>
+#include <string>
+#include <string_view>
 
 #include "base/utf8.h"
 #include "platform/path_separator.h"
@@ -16,212 +17,175 @@ namespace {
 
 constexpr std::string_view kGameKey =
     "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
-constexpr std::string_view kGameKey32On64 =
+constexpr std::string_view kGameKeyOn64 =
     "Software\\Wow6432Node\\Unreal Technology\\Installed Apps\\UnrealTournament";
-constexpr std::string_view kFolderValue = "Folder";
-
-// Registry value types whose data is UTF-16 text.
-constexpr int kTypeString = 1;
-constexpr int kTypeExpandString = 2;
-constexpr int kTypeBinary = 3;
-constexpr int kTypeMultiString = 7;
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
+    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+// UTF-16 code units as UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else {
+            AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? 0xFFFD : unit);
+        }
+    }
+    return out;
+}
+
+// Takes the next line off `text`, without its line break.
+bool NextLine(std::string_view& text, std::string_view& line) {
+    if (text.empty()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
     }
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+// What Wine writes after a backslash to stand for itself.
+bool IsEscapedAsIs(char c) {
+    return c == '\\' || c == '"' || c == '[' || c == ']';
 }
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-    if (cp >= 0x10000) {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-        out.push_back(static_cast<char16_t>(cp));
-    }
-}
-
-std::u16string UnitsFromLittleEndian(std::string_view bytes) {
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    }
-    return units;
-}
-
-bool IsTextType(int type) {
-    return type == kTypeString || type == kTypeExpandString || type == kTypeMultiString;
-}
-
-// Reads "(N)" after "str" or "hex"; `rest` is moved past it.
-bool ReadTypeNumber(std::string_view& rest, int& type) {
-    if (rest.empty() || rest[0] != '(') {
-        return true;
-    }
-    const std::size_t close = rest.find(')');
-    if (close == std::string_view::npos || close == 1) {
-        return false;
-    }
-    type = 0;
-    for (std::size_t i = 1; i < close; ++i) {
-        const int digit = HexDigit(rest[i]);
-        if (digit < 0 || type > 0xFFFFFF) {
-            return false;
-        }
-        type = type * 16 + digit;
-    }
-    rest.remove_prefix(close + 1);
-    return true;
-}
-
-class RegistryLines {
-  public:
-    explicit RegistryLines(std::string_view text) : text_(text) {}
-
-    bool Next(std::string_view& line) {
-        if (pos_ >= text_.size()) {
-            return false;
-        }
-        const std::size_t end = std::min(text_.find('\n', pos_), text_.size());
-        line = text_.substr(pos_, end - pos_);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        pos_ = end + 1;
-        return true;
-    }
-
-  private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
-
-// Comma-separated hex bytes; a line ending in a backslash goes on in the next.
-std::optional<std::string> ReadHexBytes(std::string_view rest, RegistryLines& lines) {
-    std::string bytes;
-    for (;;) {
-        std::size_t i = 0;
-        while (i < rest.size()) {
-            const char c = rest[i];
-            if (c == ',' || c == ' ' || c == '\t') {
-                ++i;
-                continue;
-            }
-            if (c == '\\' && i + 1 == rest.size()) {
-                break;
-            }
-            if (i + 1 >= rest.size() || HexDigit(c) < 0 || HexDigit(rest[i + 1]) < 0) {
+// A quoted name or text as Wine writes it: ASCII, with "\\", "\"" ("\[" and
+// "\]" in key names) and "\x" with up to four hex digits for each UTF-16 unit
+// beyond ASCII. `text` starts after the opening character and is moved past
+// the closing one. Nothing when that is missing or for Wine's escapes of
+// control characters, which no path or key name holds.
+std::optional<std::string> ReadEscaped(std::string_view& text, char closing) {
+    std::string out;
+    std::u16string units;  // of adjacent "\x" escapes, so surrogate pairs join
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i).starts_with("\\x")) {
+            unsigned unit = 0;
+            const char* last = text.data() + std::min(text.size(), i + 6);
+            const auto [end, error] = std::from_chars(text.data() + i + 2, last, unit, 16);
+            if (error != std::errc()) {
                 return std::nullopt;
             }
-            bytes.push_back(static_cast<char>(HexDigit(c) * 16 + HexDigit(rest[i + 1])));
-            i += 2;
+            units.push_back(static_cast<char16_t>(unit));
+            i = static_cast<std::size_t>(end - text.data()) - 1;
+            continue;
         }
-        if (rest.empty() || rest.back() != '\\') {
-            return bytes;
+        out += Utf16ToUtf8(units);
+        units.clear();
+        if (text[i] == closing) {
+            text.remove_prefix(i + 1);
+            return out;
         }
-        if (!lines.Next(rest)) {
+        if (text[i] == '\\' && (++i == text.size() || !IsEscapedAsIs(text[i]))) {
             return std::nullopt;
         }
-    }
-}
-
-// The data of a value line after its "=", in the form the narrow registry
-// functions return it.
-std::optional<std::string> ReadValueData(std::string_view rest, RegistryLines& lines) {
-    int type = kTypeString;
-    if (rest.starts_with("str")) {
-        rest.remove_prefix(3);
-        if (!ReadTypeNumber(rest, type) || !rest.starts_with(":\"")) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(1);
-    }
-    if (rest.starts_with("\"")) {
-        std::size_t consumed = 0;
-        std::optional<std::u16string> units = UnescapeWineText(rest.substr(1), '"', consumed);
-        if (!units) {
-            return std::nullopt;
-        }
-        units->push_back(u'\0');
-        return Utf16ToUtf8(*units);
-    }
-    if (rest.starts_with("dword:")) {
-        rest.remove_prefix(6);
-        if (rest.size() < 8) {
-            return std::nullopt;
-        }
-        std::uint32_t value = 0;
-        for (std::size_t i = 0; i < 8; ++i) {
-            const int digit = HexDigit(rest[i]);
-            if (digit < 0) {
-                return std::nullopt;
-            }
-            value = value * 16 + static_cast<std::uint32_t>(digit);
-        }
-        std::string bytes;
-        for (int i = 0; i < 4; ++i) {
-            bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-        }
-        return bytes;
-    }
-    if (rest.starts_with("hex")) {
-        rest.remove_prefix(3);
-        type = kTypeBinary;
-        if (!ReadTypeNumber(rest, type) || !rest.starts_with(":")) {
-            return std::nullopt;
-        }
-        std::optional<std::string> bytes = ReadHexBytes(rest.substr(1), lines);
-        if (bytes && IsTextType(type)) {
-            return Utf16ToUtf8(UnitsFromLittleEndian(*bytes));
-        }
-        return bytes;
+        out.push_back(text[i]);
     }
     return std::nullopt;
 }
 
-// The game folder as the core takes it: the Unix path with a terminator.
-std::optional<std::string> ToUnixFolder(const fs::path& prefix, const std::string& data) {
-    const std::string text = data.substr(0, data.find('\0'));
-    if (text.empty()) {
-        // No data, or an empty text: the core tells these apart itself.
-        return data;
+// "hex(1):" / "hex(2):" data: a text as UTF-16 bytes, two hex digits each,
+// comma-separated. Wine writes a text this way when it lacks its terminator,
+// in lines ending in a backslash where the next goes on; `text` holds those.
+std::optional<std::string> ReadHexText(std::string_view line, std::string_view& text) {
+    std::u16string units;
+    unsigned previous = 0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; (i = line.find_first_not_of(", \t", i)) != std::string_view::npos;) {
+        if (line.substr(i) == "\\") {
+            if (!NextLine(text, line)) {
+                return std::nullopt;
+            }
+            i = 0;
+            continue;
+        }
+        unsigned byte = 0;
+        const char* last = line.data() + std::min(line.size(), i + 2);
+        const auto [end, error] = std::from_chars(line.data() + i, last, byte, 16);
+        if (error != std::errc() || end != line.data() + i + 2) {
+            return std::nullopt;
+        }
+        if (++count % 2 == 0) {
+            units.push_back(static_cast<char16_t>(previous | (byte << 8)));
+        }
+        previous = byte;
+        i += 2;
     }
-    if (text.size() >= kPathBufferSize) {
-        return std::nullopt;
-    }
-    std::optional<std::string> mapped = MapWindowsPath(prefix, text);
-    if (!mapped) {
-        return std::nullopt;
-    }
-    return *mapped + '\0';
+    return Utf16ToUtf8(units);
 }
 
-// The entry of `folder` whose name matches `part` without regard to case.
+// The data of a value as the narrow registry functions return it: a text in
+// UTF-8, with its terminator when it is stored with one. Nothing for data a
+// folder is not stored as (numbers, binary data, lists).
+std::optional<std::string> ReadValueData(std::string_view data, std::string_view& text) {
+    if (data.starts_with("hex(1):") || data.starts_with("hex(2):")) {
+        return ReadHexText(data.substr(7), text);
+    }
+    if (data.starts_with("str(2):")) {
+        data.remove_prefix(7);
+    }
+    if (!data.starts_with('"')) {
+        return std::nullopt;
+    }
+    data.remove_prefix(1);
+    const std::optional<std::string> value = ReadEscaped(data, '"');
+    return value ? std::optional(*value + '\0') : std::nullopt;
+}
+
+struct FolderLookup {
+    bool keyFound = false;
+    std::optional<std::string> data;
+};
+
+// The value "Folder" of a key in the text of a registry file; key and value
+// names match without regard to case, as in Wine.
+FolderLookup FindFolderValue(std::string_view text, std::string_view key) {
+    FolderLookup result;
+    bool inKey = false;
+    std::string_view line;
+    while (NextLine(text, line)) {
+        if (line.starts_with('[')) {
+            line.remove_prefix(1);
+            const std::optional<std::string> name = ReadEscaped(line, ']');
+            inKey = name && EqualsIgnoringCase(*name, key);
+            result.keyFound = result.keyFound || inKey;
+        } else if (inKey && line.starts_with('"')) {
+            line.remove_prefix(1);
+            const std::optional<std::string> name = ReadEscaped(line, '"');
+            if (name && EqualsIgnoringCase(*name, "Folder") && line.starts_with('=')) {
+                result.data = ReadValueData(line.substr(1), text);
+                return result;
+            }
+        }
+    }
+    return result;
+}
+
+// Options such as "#arch=win64" come before the first key.
+bool IsWin64Registry(std::string_view text) {
+    std::string_view line;
+    while (NextLine(text, line) && !line.starts_with('[')) {
+        if (line == "#arch=win64") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The entry of `folder` whose name matches `part` without regard to case, as
+// Wine finds it; `part` itself when there is none.
 std::string MatchOnDisk(const fs::path& folder, const std::string& part) {
     std::error_code error;
     if (fs::exists(folder / part, error)) {
@@ -237,208 +201,70 @@ std::string MatchOnDisk(const fs::path& folder, const std::string& part) {
     return part;
 }
 
-}  // namespace
-
-std::optional<std::u16string> UnescapeWineText(std::string_view text, char closing,
-                                               std::size_t& consumed) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == closing) {
-            consumed = i + 1;
-            return out;
-        }
-        if (c != '\\') {
-            char32_t cp = 0;
-            const std::size_t length = Utf8Sequence(text.substr(i), cp);
-            if (length > 0) {
-                AppendCodePoint(out, cp);
-                i += length;
-            } else {
-                out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-                ++i;
-            }
-            continue;
-        }
-        if (++i >= text.size()) {
-            break;
-        }
-        const char e = text[i];
-        switch (e) {
-            case 'a':
-                out.push_back(u'\a');
-                ++i;
-                break;
-            case 'b':
-                out.push_back(u'\b');
-                ++i;
-                break;
-            case 'e':
-                out.push_back(u'\x1b');
-                ++i;
-                break;
-            case 'f':
-                out.push_back(u'\f');
-                ++i;
-                break;
-            case 'n':
-                out.push_back(u'\n');
-                ++i;
-                break;
-            case 'r':
-                out.push_back(u'\r');
-                ++i;
-                break;
-            case 't':
-                out.push_back(u'\t');
-                ++i;
-                break;
-            case 'v':
-                out.push_back(u'\v');
-                ++i;
-                break;
-            case 'x': {
-                std::size_t j = i + 1;
-                unsigned value = 0;
-                while (j < text.size() && j < i + 5 && HexDigit(text[j]) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(HexDigit(text[j]));
-                    ++j;
-                }
-                // "\x" without digits stands for the letter itself.
-                out.push_back(j == i + 1 ? u'x' : static_cast<char16_t>(value));
-                i = j;
-                break;
-            }
-            default:
-                if (e >= '0' && e <= '7') {
-                    std::size_t j = i;
-                    unsigned value = 0;
-                    while (j < text.size() && j < i + 3 && text[j] >= '0' && text[j] <= '7') {
-                        value = value * 8 + static_cast<unsigned>(text[j] - '0');
-                        ++j;
-                    }
-                    out.push_back(static_cast<char16_t>(value));
-                    i = j;
-                } else {
-                    // Any other escaped character stands for itself: \\ \" \[ \].
-                    out.push_back(static_cast<char16_t>(static_cast<unsigned char>(e)));
-                    ++i;
-                }
-        }
-    }
-    return std::nullopt;
-}
-
-std::string Utf16ToUtf8(std::u16string_view units) {
-    std::string out;
-    out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                                (static_cast<char32_t>(units[i + 1]) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-    return out;
-}
-
-WineRegistryLookup FindWineRegistryValue(std::string_view fileText, std::string_view keyPath,
-                                         std::string_view valueName) {
-    WineRegistryLookup result;
-    RegistryLines lines(fileText);
-    std::string_view line;
-    bool inKey = false;
-    while (lines.Next(line)) {
-        if (line.starts_with("[")) {
-            std::size_t consumed = 0;
-            const std::optional<std::u16string> name =
-                UnescapeWineText(line.substr(1), ']', consumed);
-            inKey = name && EqualsIgnoringCase(Utf16ToUtf8(*name), keyPath);
-            result.keyFound = result.keyFound || inKey;
-            continue;
-        }
-        if (!inKey || line.empty() || (line[0] != '"' && line[0] != '@')) {
-            continue;
-        }
-        std::string name;
-        std::string_view rest;
-        if (line[0] == '@') {
-            rest = line.substr(1);
-        } else {
-            std::size_t consumed = 0;
-            const std::optional<std::u16string> units =
-                UnescapeWineText(line.substr(1), '"', consumed);
-            if (!units) {
-                continue;
-            }
-            name = Utf16ToUtf8(*units);
-            rest = line.substr(1 + consumed);
-        }
-        if (!rest.starts_with("=") || !EqualsIgnoringCase(name, valueName)) {
-            continue;
-        }
-        result.data = ReadValueData(rest.substr(1), lines);
-        return result;
-    }
-    return result;
-}
-
-bool IsWin64Registry(std::string_view fileText) {
-    RegistryLines lines(fileText);
-    std::string_view line;
-    while (lines.Next(line)) {
-        if (line.starts_with("[")) {
-            break;  // the options come before the first key
-        }
-        if (line == "#arch=win64") {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::optional<std::string> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
-        !((windowsPath[0] >= 'A' && windowsPath[0] <= 'Z') ||
-          (windowsPath[0] >= 'a' && windowsPath[0] <= 'z'))) {
+// The folder that the drive "X:" of a Windows path leads to through the
+// prefix's dosdevices links.
+std::optional<fs::path> DriveFolder(const fs::path& prefix, std::string_view windowsPath) {
+    const char letter = windowsPath.empty() ? '\0' : LowerAscii(windowsPath[0]);
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' || letter < 'a' || letter > 'z') {
         return std::nullopt;
     }
-    const std::string drive{LowerAscii(windowsPath[0]), ':'};
     std::error_code error;
-    const fs::path base = fs::canonical(prefix / "dosdevices" / drive, error);
-    if (error || !fs::is_directory(base, error)) {
+    const fs::path folder = fs::canonical(prefix / "dosdevices" / std::string{letter, ':'}, error);
+    if (error || !fs::is_directory(folder, error)) {
         return std::nullopt;
     }
-    fs::path result = base;
+    return folder;
+}
+
+// The Unix path of a Windows path "X:\..." in the prefix; nothing when the
+// path has no drive or the drive is not mapped.
+std::optional<std::string> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
+    std::optional<fs::path> result = DriveFolder(prefix, windowsPath);
+    if (!result) {
+        return std::nullopt;
+    }
     int depth = 0;
     std::string_view rest = windowsPath.substr(2);
     while (!rest.empty()) {
         const std::size_t end = std::min(rest.find_first_of("\\/"), rest.size());
         const std::string part(rest.substr(0, end));
         rest.remove_prefix(std::min(end + 1, rest.size()));
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
+        if (part == ".." && depth > 0) {
             // As on Windows, ".." stops at the drive's root.
-            if (depth > 0) {
-                result = result.parent_path();
-                --depth;
-            }
-            continue;
+            *result = result->parent_path();
+            --depth;
+        } else if (!part.empty() && part != "." && part != "..") {
+            *result /= MatchOnDisk(*result, part);
+            ++depth;
         }
-        result /= MatchOnDisk(result, part);
-        ++depth;
     }
-    return result.string();
+    return result->string();
 }
+
+// The game folder as the core takes it: the Unix path with a terminator. An
+// empty text, or no data at all, goes on as it is: the core tells these apart.
+std::optional<std::string> ToUnixFolder(const fs::path& prefix, const std::string& data) {
+    const std::string text = data.substr(0, data.find('\0'));
+    if (text.empty()) {
+        return data;
+    }
+    if (text.size() >= kPathBufferSize) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> mapped = MapWindowsPath(prefix, text);
+    return mapped ? std::optional(*mapped + '\0') : std::nullopt;
+}
+
+std::optional<std::string> ReadRegistryText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    if (!in || !(content << in.rdbuf())) {
+        return std::nullopt;
+    }
+    return content.str();
+}
+
+}  // namespace
 
 std::optional<fs::path> DefaultWinePrefix() {
     const char* prefix = std::getenv("WINEPREFIX");
@@ -454,23 +280,19 @@ std::optional<fs::path> DefaultWinePrefix() {
 
 InstallationEntry WineRegistry::ReadGameFolderEntry() {
     InstallationEntry entry;
-    if (!prefix_) {
+    const std::optional<std::string> text =
+        prefix_ ? ReadRegistryText(*prefix_ / "system.reg") : std::nullopt;
+    if (!text) {
         return entry;
     }
-    std::ifstream in(*prefix_ / "system.reg", std::ios::binary);
-    std::ostringstream content;
-    if (!in || !(content << in.rdbuf())) {
-        return entry;
-    }
-    const std::string text = content.str();
-    const bool win64 = IsWin64Registry(text);
+    const bool win64 = IsWin64Registry(*text);
     for (const std::string_view key :
-         {win64 ? kGameKey32On64 : kGameKey, win64 ? kGameKey : kGameKey32On64}) {
-        const WineRegistryLookup lookup = FindWineRegistryValue(text, key, kFolderValue);
+         {win64 ? kGameKeyOn64 : kGameKey, win64 ? kGameKey : kGameKeyOn64}) {
+        const FolderLookup lookup = FindFolderValue(*text, key);
         entry.keyFound = entry.keyFound || lookup.keyFound;
         if (lookup.data) {
             entry.folderData = ToUnixFolder(*prefix_, *lookup.data);
-            return entry;
+            break;
         }
     }
     return entry;
