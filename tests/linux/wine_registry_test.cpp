@@ -1,4 +1,5 @@
 #include "platform/posix/wine_registry.h"
+#include "platform/path_separator.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ struct Case {
 };
 
 std::vector<Case> Cases() {
-    const std::string x257(257, 'x');
+    const std::string xLongest(kPathBufferSize - 4, 'x');
     std::vector<Case> cases = {
         {"no system.reg", std::nullopt, false, std::nullopt},
         {"no key: only a sub key, a longer name, a name without its bracket",
@@ -81,9 +82,10 @@ std::vector<Case> Cases() {
         {"no drive", Registry(kKey + R"("Folder"="\\\\server\\UT")"), true, std::nullopt},
         {"empty text", Registry(kKey + R"("Folder"="")"), true, "\0"s},
         {"no bytes", Registry(kKey + "\"Folder\"=hex(1):\n"), true, ""s},
-        {"260 bytes", Registry(kKey + "\"Folder\"=\"C:\\\\" + x257 + "\""), true,
-         "@/drive_c/" + x257 + '\0'},
-        {"261 bytes", Registry(kKey + "\"Folder\"=\"C:\\\\" + x257 + "y\""), true, std::nullopt},
+        {"the longest path", Registry(kKey + "\"Folder\"=\"C:\\\\" + xLongest + "\""), true,
+         "@/drive_c/" + xLongest + '\0'},
+        {"one byte more", Registry(kKey + "\"Folder\"=\"C:\\\\" + xLongest + "y\""), true,
+         std::nullopt},
     };
     for (const std::string data :
          {"dword:00003a43", "hex:43,3a,00", "hex(7):43,00,3a,00,00,00,00,00", R"(str(7):"C:\\")",
