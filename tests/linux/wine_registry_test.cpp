@@ -1,5 +1,6 @@
 #include "platform/posix/wine_registry.h"
 #include "platform/path_separator.h"
+#include "platform/posix/wine_prefixes.h"
 
 #include <gtest/gtest.h>
 
@@ -115,27 +116,47 @@ TEST(WineRegistry, ReadsTheGameFolderEntryOfAPrefix) {
         if (expected && expected->starts_with('@')) {
             expected->replace(0, 1, fs::canonical(prefix).string());
         }
-        const InstallationEntry entry = WineRegistry(prefix).ReadGameFolderEntry();
+        const InstallationEntry entry = WineRegistry({prefix}).ReadGameFolderEntry();
         EXPECT_EQ(entry.keyFound, c.keyFound) << c.name;
         EXPECT_EQ(entry.folderData, expected) << c.name;
     }
-    EXPECT_FALSE(WineRegistry(std::nullopt).ReadGameFolderEntry().keyFound);
+    EXPECT_FALSE(WineRegistry({}).ReadGameFolderEntry().keyFound);
 }
 
-TEST(WineRegistry, PrefixIsWineprefixElseHomeDotWine) {
-    const char* saved = std::getenv("WINEPREFIX");
-    const std::optional<std::string> prefix =
-        saved ? std::optional<std::string>(saved) : std::nullopt;
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    setenv("WINEPREFIX", "/opt/prefix", 1);
-    EXPECT_EQ(DefaultWinePrefix(), fs::path("/opt/prefix"));
-    setenv("WINEPREFIX", "", 1);
-    setenv("HOME", "/home/player", 1);
-    EXPECT_EQ(DefaultWinePrefix(), fs::path("/home/player/.wine"));
-    unsetenv("HOME");
-    EXPECT_EQ(DefaultWinePrefix(), std::nullopt);
-    setenv("HOME", home.c_str(), 1);
-    prefix ? setenv("WINEPREFIX", prefix->c_str(), 1) : unsetenv("WINEPREFIX");
+TEST(WineRegistry, WineprefixAloneElseHomeDotWineThenEachSteamLibrary) {
+    EXPECT_EQ(WinePrefixesToSearch("/opt/prefix", "/home/player"),
+              std::vector<fs::path>{"/opt/prefix"});
+    EXPECT_TRUE(WinePrefixesToSearch("", nullptr).empty());
+
+    TempGame temp;
+    const fs::path home = temp.Root() / "home";
+    const fs::path steam = home / ".local/share/Steam";
+    const fs::path second = temp.Root() / "games" / "Steam Library";
+    const fs::path proton = "steamapps/compatdata/13240/pfx";
+    fs::create_directories(steam / proton);
+    fs::create_directories(home / ".steam");
+    fs::create_directory_symlink(steam, home / ".steam/steam");
+    WriteWholeFile(steam / "steamapps/libraryfolders.vdf",
+                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
+                       "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"13240\"\t\t\"1\"\n\t\t}\n\t}\n"
+                       "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+                       second.string() + "\"\n\t}\n}\n");
+    const std::vector<fs::path> prefixes = WinePrefixesToSearch(nullptr, home.c_str());
+    EXPECT_EQ(prefixes, (std::vector<fs::path>{home / ".wine", steam / proton, second / proton}));
+
+    // The first prefix whose entry names a folder wins; one without it is passed over.
+    fs::create_directories(second / proton / "dosdevices");
+    fs::create_directories(second / proton / "drive_c/Games/UnrealTournament");
+    fs::create_directory_symlink("../drive_c", second / proton / "dosdevices/c:");
+    WriteWholeFile(steam / proton / "system.reg", Registry(kKey + R"("Other"="1")"));
+    WriteWholeFile(second / proton / "system.reg", Registry(kKey + kFolder));
+    EXPECT_EQ(WineRegistry(prefixes).ReadGameFolderEntry().folderData,
+              fs::canonical(second / proton).string() + "/drive_c/Games/UnrealTournament" + '\0');
+    // A key without a folder is still told apart from no key at all.
+    const InstallationEntry keyOnly =
+        WineRegistry({home / ".wine", steam / proton}).ReadGameFolderEntry();
+    EXPECT_TRUE(keyOnly.keyFound);
+    EXPECT_FALSE(keyOnly.folderData);
 }
 
 }  // namespace

@@ -264,36 +264,37 @@ std::optional<std::string> ReadRegistryText(const fs::path& path) {
     return content.str();
 }
 
-}  // namespace
-
-std::optional<fs::path> DefaultWinePrefix() {
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix != nullptr && *prefix != '\0') {
-        return fs::path(prefix);
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') {
-        return fs::path(home) / ".wine";
-    }
-    return std::nullopt;
-}
-
-InstallationEntry WineRegistry::ReadGameFolderEntry() {
+InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
     InstallationEntry entry;
-    const std::optional<std::string> text =
-        prefix_ ? ReadRegistryText(*prefix_ / "system.reg") : std::nullopt;
-    if (!text) {
-        return entry;
-    }
-    const bool win64 = IsWin64Registry(*text);
+    const bool win64 = IsWin64Registry(text);
     for (const std::string_view key :
          {win64 ? kGameKeyOn64 : kGameKey, win64 ? kGameKey : kGameKeyOn64}) {
-        const FolderLookup lookup = FindFolderValue(*text, key);
+        const FolderLookup lookup = FindFolderValue(text, key);
         entry.keyFound = entry.keyFound || lookup.keyFound;
         if (lookup.data) {
-            entry.folderData = ToUnixFolder(*prefix_, *lookup.data);
+            entry.folderData = ToUnixFolder(prefix, *lookup.data);
             break;
         }
     }
     return entry;
+}
+
+}  // namespace
+
+InstallationEntry WineRegistry::ReadGameFolderEntry() {
+    // A prefix whose key has no usable folder still tells the player so,
+    // unless a later prefix names the folder.
+    InstallationEntry found;
+    for (const fs::path& prefix : prefixes_) {
+        const std::optional<std::string> text = ReadRegistryText(prefix / "system.reg");
+        if (!text) {
+            continue;
+        }
+        const InstallationEntry entry = EntryOf(prefix, *text);
+        if (entry.folderData) {
+            return entry;
+        }
+        found.keyFound = found.keyFound || entry.keyFound;
+    }
+    return found;
 }

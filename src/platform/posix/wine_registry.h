@@ -1,24 +1,21 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/installation_registry.h"
 
-// $WINEPREFIX, else ~/.wine; nothing when neither can be told.
-std::optional<std::filesystem::path> DefaultWinePrefix();
-
-// The game's installation entry from the registry file <prefix>/system.reg,
-// its folder mapped to a Unix path through the prefix's dosdevices links. The
-// game is a 32-bit program: in a 64-bit prefix its entry sits under
-// Wow6432Node.
+// The game's installation entry from the registry file <prefix>/system.reg
+// of the first prefix whose entry names a folder, mapped to a Unix path
+// through that prefix's dosdevices links. The game is a 32-bit program: in a
+// 64-bit prefix its entry sits under Wow6432Node.
 class WineRegistry final : public InstallationRegistry {
   public:
-    explicit WineRegistry(std::optional<std::filesystem::path> prefix)
-        : prefix_(std::move(prefix)) {}
+    explicit WineRegistry(std::vector<std::filesystem::path> prefixes)
+        : prefixes_(std::move(prefixes)) {}
     InstallationEntry ReadGameFolderEntry() override;
 
   private:
-    std::optional<std::filesystem::path> prefix_;
+    std::vector<std::filesystem::path> prefixes_;
 };

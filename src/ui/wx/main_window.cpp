@@ -42,7 +42,7 @@ wxBEGIN_EVENT_TABLE(MainWindow, wxDialog) EVT_BUTTON(IDC_ABOUT, MainWindow::OnBu
                 MainWindow::MainWindow(const std::string& programName)
     : wxDialog(nullptr, wxID_ANY, kCaption, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      registry_(DefaultWinePrefix()),
+      registry_(WinePrefixesToSearch()),
       files_(MakeNativeFileSystem()) {
     CreateControls();
     const wxIcon icon = LoadProgramIcon();

@@ -10,6 +10,7 @@
 #include "app/routing_table.h"
 #include "app/vorpane_dlg.h"
 #include "platform/file_system.h"
+#include "platform/posix/wine_prefixes.h"
 #include "platform/posix/wine_registry.h"
 #include "platform/process_exit.h"
 #include "ui/wx/about_dlg.h"
