@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "app/vorpane_dlg.h"
+#include "bench/file_system_floor.h"
 #include "bench/quiet_services.h"
 #include "bench/timing.h"
 #include "platform/file_system.h"
-#include "platform/file_system_floor.h"
 
 namespace fs = std::filesystem;
 

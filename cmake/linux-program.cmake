@@ -21,6 +21,7 @@ add_executable(vorpane
   src/ui/wx/about_dlg.cpp
   src/ui/wx/main_window.cpp
   src/ui/wx/program_icon.cpp
+  src/ui/wx/template_builder.cpp
   src/ui/wx/text_layout.cpp
   src/ui/wx/toggle_list.cpp
   src/ui/wx/vorpane_app.cpp

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/listbox.h>
 
@@ -31,15 +30,15 @@ class MainWindow final : public wxDialog {
     int RunModal();
 
   private:
-    void CreateControls();
     void Dispatch(WindowEvent event, int controlId);
 
     void OnButton(wxCommandEvent& event);
     void OnCloseBox(wxCloseEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
+    // Owned by the window, which destroys it after all the members below:
+    // they may use it until then.
     wxListBox* list_ = nullptr;
-    wxButton* extract_ = nullptr;
     std::unique_ptr<ToggleListBehaviour> toggle_;
 
     std::unique_ptr<WxListView> view_;

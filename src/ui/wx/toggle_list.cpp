@@ -16,6 +16,16 @@ ToggleListBehaviour::ToggleListBehaviour(wxListBox& list) : list_(list) {
     gtk_tree_view_set_enable_search(list_.m_treeview, FALSE);
 }
 
+ToggleListBehaviour::~ToggleListBehaviour() {
+    // The list would otherwise call into this object after it is gone.
+    list_.Unbind(wxEVT_LEFT_DOWN, &ToggleListBehaviour::OnClick, this);
+    list_.Unbind(wxEVT_LEFT_DCLICK, &ToggleListBehaviour::OnClick, this);
+    list_.Unbind(wxEVT_RIGHT_DOWN, &ToggleListBehaviour::OnOtherButton, this);
+    list_.Unbind(wxEVT_RIGHT_DCLICK, &ToggleListBehaviour::OnOtherButton, this);
+    list_.Unbind(wxEVT_MIDDLE_DOWN, &ToggleListBehaviour::OnOtherButton, this);
+    list_.Unbind(wxEVT_KEY_DOWN, &ToggleListBehaviour::OnKey, this);
+}
+
 void ToggleListBehaviour::OnClick(wxMouseEvent& event) {
     list_.SetFocus();
     const int row = list_.HitTest(event.GetPosition());

@@ -6,10 +6,11 @@
 // game's own platform: every click toggles the row it hits, the arrow and
 // page keys move the caret without touching the selection, and Space
 // toggles the row at the caret. GTK's own list would instead replace the
-// selection on a plain click or key.
+// selection on a plain click or key. Must go before the list does.
 class ToggleListBehaviour {
   public:
     explicit ToggleListBehaviour(wxListBox& list);
+    ~ToggleListBehaviour();
     ToggleListBehaviour(const ToggleListBehaviour&) = delete;
     ToggleListBehaviour& operator=(const ToggleListBehaviour&) = delete;
 

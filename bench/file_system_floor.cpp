@@ -1,4 +1,4 @@
-#include "platform/file_system_floor.h"
+#include "bench/file_system_floor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
