@@ -19,7 +19,7 @@
 struct QuietServices : ListView, MessageBoxes, FolderChooser, InstallationRegistry, AboutBox {
     explicit QuietServices(const std::string& gameDir) : gameDir_(gameDir) {}
 
-    void ShowEntries(const CacheList&) override {}
+    void ShowEntries(const CacheList& list) override { shown = &list; }
     std::vector<int> SelectedIndices() const override { return {}; }
     BoxButton Show(const std::string&, const std::string&, BoxStyle) override {
         ++boxes;
@@ -30,6 +30,7 @@ struct QuietServices : ListView, MessageBoxes, FolderChooser, InstallationRegist
     void ShowAbout() override {}
 
     int boxes = 0;
+    const CacheList* shown = nullptr;
 
   private:
     std::string gameDir_;
@@ -42,8 +43,10 @@ struct QuietDialog {
         : services(gameDir),
           files(MakeNativeFileSystem()),
           dialog(DialogServices{services, services, services, services, *files, exit, services,
-                                "vorpane_bench"}) {
-        dialog.OnInitDialog();
+                                "vorpane_bench"}),
+          cacheDir(gameDir + "/Cache/"),
+          indexPath(cacheDir + "cache.ini") {
+        dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
     }
 
     // A refresh as every command ends with one: cleared, then rebuilt.
@@ -51,11 +54,18 @@ struct QuietDialog {
         dialog.ClearCacheList();
         const auto start = BenchClock::now();
         dialog.RefreshCacheList();
-        return Milliseconds(BenchClock::now() - start);
+        const double elapsed = Milliseconds(BenchClock::now() - start);
+        // Hands the rebuilt list to the (quiet) view.
+        dialog.RunHandler(&CVorpaneDlg::OnAbout);
+        return elapsed;
     }
+
+    const CacheList& List() const { return *services.shown; }
 
     QuietServices services;
     std::unique_ptr<FileSystem> files;
     RuntimeProcessExit exit;
     CVorpaneDlg dialog;
+    std::string cacheDir;
+    std::string indexPath;
 };

@@ -45,7 +45,6 @@ int main(int argc, char** argv) {
     WxListView view(*list);
 
     QuietDialog quiet(argv[1]);
-    const CVorpaneDlg& dialog = quiet.dialog;
 
     std::vector<double> refresh, load;
     for (int r = 0; r < reps; ++r) {
@@ -53,12 +52,12 @@ int main(int argc, char** argv) {
 
         // Until the rows are laid out and on screen, not just handed over.
         const auto start = BenchClock::now();
-        view.ShowEntries(dialog.List());
+        view.ShowEntries(quiet.List());
         list->Update();
         wxTheApp->Yield(true);
         load.push_back(Milliseconds(BenchClock::now() - start));
     }
-    std::printf("%.2f %.2f %d\n", Median(load), Median(refresh), dialog.List().Count());
+    std::printf("%.2f %.2f %d\n", Median(load), Median(refresh), quiet.List().Count());
     frame->Destroy();
     wxEntryCleanup();
     return 0;

@@ -20,7 +20,9 @@
 #include "bench/file_system_floor.h"
 #include "bench/quiet_services.h"
 #include "bench/timing.h"
+#include "ops/compact.h"
 #include "platform/file_system.h"
+#include "ui/entry_order.h"
 
 namespace fs = std::filesystem;
 
@@ -77,19 +79,18 @@ struct Figures {
 Figures Measure(const fs::path& root, int reps) {
     QuietDialog quiet(
         root.string());  // its first refresh warms the caches the floor also finds warm
-    CVorpaneDlg& dialog = quiet.dialog;
 
     std::vector<double> refresh, refreshFloor, compact, compactFloor;
-    const std::string index = dialog.CacheIniPath();
+    const std::string& index = quiet.indexPath;
     for (int r = 0; r < reps; ++r) {
         refresh.push_back(quiet.TimeRefresh());
 
         auto start = BenchClock::now();
-        FloorRefresh(index, dialog.CacheDir());
+        FloorRefresh(index, quiet.cacheDir);
         refreshFloor.push_back(Milliseconds(BenchClock::now() - start));
 
         start = BenchClock::now();
-        dialog.WriteCompactedIndex();
+        WriteCompactedIndex(quiet.List(), quiet.cacheDir, index, kEntryPrefixLength, *quiet.files);
         compact.push_back(Milliseconds(BenchClock::now() - start));
 
         std::ostringstream bytes;
@@ -104,7 +105,7 @@ Figures Measure(const fs::path& root, int reps) {
         std::exit(1);
     }
     return {Median(refresh), Median(refreshFloor), Median(compact), Median(compactFloor),
-            dialog.List().Count()};
+            quiet.List().Count()};
 }
 
 // Peak resident memory of this process in MiB, where the system tells it.
