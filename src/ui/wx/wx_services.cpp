@@ -136,7 +136,13 @@ std::optional<std::string> WxFolderChooser::Choose(const std::string& title) {
     if (chooser.ShowModal() != wxID_OK) {
         return std::nullopt;
     }
-    // Paths go to the system byte for byte, in its own file name encoding.
+    // The bytes the file system gave GTK, even where they are not text in the
+    // locale's encoding: converting them first would lose such a folder.
+    if (gchar* raw = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser.m_widget))) {
+        std::string path(raw);
+        g_free(raw);
+        return path;
+    }
     const wxCharBuffer path = chooser.GetPath().fn_str();
     return std::string(path.data() != nullptr ? path.data() : "");
 }
