@@ -5,7 +5,6 @@
 #include "base/file_error.h"
 #include "cache/cache_index_file.h"
 #include "platform/file_system.h"
-#include "support/faulty_file_system.h"
 #include "support/temp_game.h"
 
 namespace fs = std::filesystem;
@@ -76,22 +75,6 @@ TEST_F(CacheIndexFileTest, TheIndexIsNotSharedWhileOpenAndOpeningCanBeRetried) {
     }
     holder.CloseCacheIndex();
     EXPECT_TRUE(other.OpenCacheIndex(game.IndexPath().string()));
-}
-
-TEST_F(CacheIndexFileTest, AReadErrorIsAGenericFileErrorNamingTheIndex) {
-    game.WriteIndex("a=b\n");
-    FaultyFileSystem faulty(files);
-    faulty.goodReads = 0;
-    CacheIndexFile index(faulty);
-    ASSERT_TRUE(index.OpenCacheIndex(game.IndexPath().string()));
-    std::string line;
-    try {
-        index.ReadIndexLine(line);
-        ADD_FAILURE() << "no error";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.Cause(), FileErrorCause::Generic);
-        EXPECT_EQ(error.Path(), game.IndexPath().string());
-    }
 }
 
 TEST(ParseIndexLine, KeyBeforeTheFirstEqualsSignNameAfterIt) {

@@ -113,16 +113,4 @@ TEST(DownloadBatches, MatchesThePlainWalkOnGeneratedLists) {
     }
 }
 
-TEST(CacheRecord, SizeDigitsWrapAndIgnoreOtherCharacters) {
-    const std::pair<const char*, std::int32_t> rows[] = {
-        {"/p00000000", 0},          {"/p000000ff", 255},       {"/p000000FF", 255},
-        {"/p7fffffff", 0x7fffffff}, {"/p80000000", INT32_MIN}, {"/pffffffff", -1},
-        {"/p0001zz00", 0x10000}};
-    for (const auto& [record, size] : rows) {
-        EXPECT_EQ(RecordSize(record), size) << record;
-    }
-    EXPECT_EQ(MakeCacheRecord("/ut/K.uxx", 0x1234567890ULL), "/ut/K.uxx34567890");
-    EXPECT_EQ(RecordPath("/ut/K.uxx000000ff"), "/ut/K.uxx");
-}
-
 }  // namespace
