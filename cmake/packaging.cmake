@@ -60,8 +60,6 @@ install(FILES ${vorpane_pkg}/${VORPANE_APP_ID}.metainfo.xml
 install(FILES ${vorpane_pkg}/vorpane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${vorpane_pkg}/copyright ${vorpane_pkg}/changelog.gz
   DESTINATION ${VORPANE_DOCDIR})
-install(FILES res/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-  RENAME vorpane)
 # A stripping install (as CPack's) also drops what dh_strip drops.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
@@ -105,7 +103,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A tool for the game's files, not a game: menus still list it with the
+# games through its desktop entry.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
