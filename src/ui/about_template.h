@@ -25,7 +25,8 @@ inline constexpr DialogRect kIcon{122, 105, 20, 20};
 // Shown with its ampersands as they are.
 inline constexpr DialogRect kNoticeRect{7, 7, 153, 36};
 inline constexpr std::string_view kNotice =
-    "Vorpane Version 1.2\n"
+    "Vorpane Version " VORPANE_VERSION
+    "\n"
     "Copyright (C) 2026 The Vorpane developers\n"
     "Free to pass on to anyone. Comes without any warranty.";
 
