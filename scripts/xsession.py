@@ -190,14 +190,14 @@ def have_tools():
 class LinuxProgram:
     """vorpane, finding the game through a Wine prefix of its own whose
     drive Z: is the root, as in Wine's own prefixes."""
-    chooser = "Select the UT Directory"
+    platform, chooser = "linux", "Select the UT Directory"
 
     def __init__(self, program, work):
         self.program = program
         self.name = os.path.basename(program)
         self.prefix = os.path.join(work, "prefix")
 
-    def register(self, folder):
+    def register(self, x, folder):
         """The game's installation entry naming `folder`; for None no entry,
         for "" an entry without the value."""
         demo_game.write_prefix(self.prefix, folder=windows_path(folder) if folder else None,
@@ -217,11 +217,14 @@ class LinuxProgram:
     def shown(path):
         return path
 
+    def end(self):
+        """Nothing of a run outlives it."""
+
 
 class WindowsProgram:
     """Vorpane.EXE under Wine in the given prefix (made on first use), a
     64-bit Windows where the entry lives where a 32-bit installer puts it."""
-    chooser = "Browse for Folder"
+    platform, chooser = "windows", "Browse for Folder"
     key = "HKLM\\Software\\Unreal Technology\\Installed Apps\\UnrealTournament"
 
     def __init__(self, exe, prefix):
@@ -229,17 +232,16 @@ class WindowsProgram:
         self.name = os.path.splitext(os.path.basename(exe))[0]
         self.prefix = prefix
 
-    def wine(self, *args, check=True):
-        subprocess.run([WINE_RUN, self.prefix] + list(args), check=check,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def register(self, folder):
-        self.wine("reg", "delete", self.key, "/f", "/reg:32", check=False)
+    def register(self, x, folder):
+        """Within the session, so that the Wine session reg starts draws there."""
+        def reg(*args):
+            subprocess.run([WINE_RUN, self.prefix, "reg"] + list(args), env=x.env,
+                           check=args[0] == "add", stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        reg("delete", self.key, "/f", "/reg:32")
         if folder is not None:
             value = ["/v", "Folder", "/d", windows_path(folder)] if folder else []
-            self.wine("reg", "add", self.key, "/f", "/reg:32", *value)
-        # The session reg started has no display for the program to come.
-        self.end_wine()
+            reg("add", self.key, "/f", "/reg:32", *value)
 
     def start(self, x):
         return x.start([WINE_RUN, self.prefix, self.exe])
@@ -260,7 +262,7 @@ class WindowsProgram:
     def shown(path):
         return windows_path(path)
 
-    def end_wine(self):
+    def end(self):
         """Ends every Wine program of the prefix: one left running would keep
         drawing on the display it was started on."""
         subprocess.run(["/usr/lib/wine/wineserver", "-k"], check=False,

@@ -142,61 +142,43 @@ class Win32Registry : public ::testing::Test {
     static constexpr const char* kKey =
         "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
 
-    void SetUp() override {
-        saved_ = Win32InstallationRegistry().ReadGameFolderEntry().folderData;
-        Clear();
-    }
-    void TearDown() override {
-        Clear();
-        if (saved_) {
-            SetFolder(KEY_WOW64_32KEY, *saved_);
-        }
-    }
+    void SetUp() override { Clear(); }
+    void TearDown() override { Clear(); }
     static void Clear() {
         for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
             RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, view, 0);
         }
     }
-    // No value at all for nullopt.
-    static void SetFolder(REGSAM view, const std::optional<std::string>& bytes) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | view,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        if (bytes) {
-            RegSetValueExA(key, "Folder", 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes->data()),
-                           static_cast<DWORD>(bytes->size()));
-        }
-        RegCloseKey(key);
-    }
-
-  private:
-    std::optional<std::string> saved_;
 };
 
-TEST_F(Win32Registry, TheGameIsFoundInThe32BitViewOnly) {
-    SetFolder(KEY_WOW64_64KEY, std::string("C:\\Wrong", 9));
-    EXPECT_FALSE(Win32InstallationRegistry().ReadGameFolderEntry().keyFound);
-    SetFolder(KEY_WOW64_32KEY, std::string("C:\\UT", 6));
-    const InstallationEntry entry = Win32InstallationRegistry().ReadGameFolderEntry();
-    EXPECT_TRUE(entry.keyFound);
-    EXPECT_EQ(entry.folderData, std::string("C:\\UT", 6));
-}
-
-TEST_F(Win32Registry, AValueMissingOrBeyondTheBufferHasNoData) {
+TEST_F(Win32Registry, TheFolderIsReadFromThe32BitViewIfItFits) {
+    using Bytes = std::optional<std::string>;
     const struct {
-        std::optional<std::string> stored;
-        std::optional<std::string> read;
+        REGSAM view;
+        Bytes stored;  // no value for nullopt
+        bool keyFound;
+        Bytes read;
     } cases[] = {
-        {std::nullopt, std::nullopt},
-        {std::string(261, 'x') + '\0', std::nullopt},
-        {std::string(260, 'd') + '\0', std::string(260, 'd') + '\0'},
+        {KEY_WOW64_64KEY, std::string("C:\\Wrong", 9), false, std::nullopt},
+        {KEY_WOW64_32KEY, std::string("C:\\UT", 6), true, std::string("C:\\UT", 6)},
+        {KEY_WOW64_32KEY, std::nullopt, true, std::nullopt},
+        {KEY_WOW64_32KEY, std::string(261, 'x') + '\0', true, std::nullopt},
+        {KEY_WOW64_32KEY, std::string(260, 'd') + '\0', true, std::string(260, 'd') + '\0'},
     };
     for (const auto& c : cases) {
         Clear();
-        SetFolder(KEY_WOW64_32KEY, c.stored);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | c.view,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (c.stored) {
+            RegSetValueExA(key, "Folder", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(c.stored->data()),
+                           static_cast<DWORD>(c.stored->size()));
+        }
+        RegCloseKey(key);
         const InstallationEntry entry = Win32InstallationRegistry().ReadGameFolderEntry();
-        EXPECT_TRUE(entry.keyFound);
+        EXPECT_EQ(entry.keyFound, c.keyFound) << c.stored.value_or("(none)").size();
         EXPECT_EQ(entry.folderData, c.read);
     }
 }
