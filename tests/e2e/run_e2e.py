@@ -135,6 +135,9 @@ def run(x, program, entry, steps):
                 x.run(["wmctrl", "-c", MAIN])
             elif kind == "exit" and proc.wait(timeout=20) != args[0]:
                 raise AssertionError("exit code %d, not %d" % (proc.returncode, args[0]))
+    except Exception:
+        print("windows open: %r" % x.titles())
+        raise
     finally:
         if proc.poll() is None:
             proc.kill()
@@ -162,7 +165,7 @@ def main():
                 print("[  PASSED  ] e2e.%s" % name)
             except Exception:
                 failed.append(name)
-                print("[  FAILED  ] e2e.%s; windows open: %r" % (name, x.titles()))
+                print("[  FAILED  ] e2e.%s" % name)
                 traceback.print_exc()
     program.end()
     shutil.rmtree(work, ignore_errors=True)

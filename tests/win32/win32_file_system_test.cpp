@@ -130,7 +130,7 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
     }
     EXPECT_TRUE(fs::is_empty(game.Root() / "Textures"));
     EXPECT_FALSE(files.QueryCacheFile((game.CacheDir() / "NUL.uxx").string()));
-    EXPECT_FALSE(files.OpenExclusiveForReading((game.CacheDir() / "CON").string()));
+    EXPECT_FALSE(files.OpenExclusiveForReading((game.CacheDir() / "NUL.uxx").string()));
     // One character less fits.
     const std::string fits = folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'n') + ".utx";
     EXPECT_EQ(files.MoveWithoutReplacing(source, fits), 0);
