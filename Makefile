@@ -62,6 +62,7 @@ windows: deps $(WIN32_BUILD)/CMakeCache.txt
 test-windows: windows
 	cmake --build $(WIN32_BUILD) -j$(JOBS)
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure --no-tests=error -j$(JOBS)
+	tests/e2e/run_e2e.py $(WIN32_BUILD)/Vorpane.EXE $(WIN32_BUILD)/wineprefix
 
 # What players download, in $(PACKAGES)/.
 package: package-windows
