@@ -1,6 +1,16 @@
 # Vorpane.EXE: the Win32 front end on the core, with its resources.
 enable_language(RC)
 
+# The manifest names the version as well: it must be the one of project(),
+# in four parts.
+string(REGEX MATCH "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+" VORPANE_FOUR_PART_VERSION
+  "${PROJECT_VERSION}.0.0.0")
+file(READ res/vorpane.manifest VORPANE_MANIFEST)
+if(NOT VORPANE_MANIFEST MATCHES "name=\"Vorpane\" version=\"${VORPANE_FOUR_PART_VERSION}\"")
+  message(FATAL_ERROR "res/vorpane.manifest: set Vorpane's version=\"${VORPANE_FOUR_PART_VERSION}\"")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/vorpane.manifest)
+
 add_executable(Vorpane WIN32
   src/ui/win32/about_dlg.cpp
   src/ui/win32/main_window.cpp
@@ -14,3 +24,15 @@ set_source_files_properties(res/vorpane.rc PROPERTIES
 target_link_libraries(Vorpane PRIVATE vorpane_core comctl32 shell32 ole32 user32 gdi32 advapi32)
 # The release carries no symbols.
 target_link_options(Vorpane PRIVATE $<$<CONFIG:Release>:-s>)
+
+# make package: Vorpane-<version>-win32.zip, the program and a README for
+# players, with Windows line ends for Notepad.
+configure_file(res/windows-readme.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+# Built by make windows; the suites beside it need not be.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+install(TARGETS Vorpane RUNTIME DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME Vorpane-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)

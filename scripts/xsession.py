@@ -1,12 +1,16 @@
 """A private X display for driving and photographing the program: Xvfb with
-the openbox window manager (title bars, close boxes), and the helpers to wait
-for windows and type into them. Every wait is a bounded poll."""
+the openbox window manager (title bars, close boxes), the helpers to wait
+for windows and type into them, and the two programs, each pointed at a game
+its own way. Every wait is a bounded poll."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
 import time
+
+import demo_game
 
 POLL = 0.05
 
@@ -51,6 +55,7 @@ class XSession:
                         XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         self.env.pop("WAYLAND_DISPLAY", None)
+        _openbox_config(os.path.join(self.home, ".config", "openbox"))
         wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(wm)
@@ -103,8 +108,25 @@ class XSession:
             return False
         wait_until(check, timeout, "window '%s' to be active" % title)
 
+    def titles(self):
+        """Titles of the visible windows."""
+        out = self.run(["xdotool", "search", "--onlyvisible", "--name", "."], check=False).stdout
+        return [self.run(["xdotool", "getwindowname", w], check=False).stdout.rstrip("\n")
+                for w in out.split()]
+
     def keys(self, *names):
         self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(names))
+
+    def type(self, text):
+        self.run(["xdotool", "type", "--delay", "20", text])
+
+    def answer(self, title, *keys):
+        """Waits for the window titled `title`, presses `keys` in it, and waits
+        for that very window to go (the next may carry the same title)."""
+        window = self.wait_window(title)
+        self.wait_active(title)
+        self.keys(*keys)
+        wait_until(lambda: window not in self.windows(title), 20, "'%s' to close" % title)
 
     def wait_idle(self, timeout=10):
         """Waits until the screen stops changing: two captures in a row alike."""
@@ -146,6 +168,16 @@ class XSession:
         self.close()
 
 
+def _openbox_config(folder, system="/etc/xdg/openbox/rc.xml"):
+    """openbox's own settings, but for Alt+Space, which it would take for its
+    window menu: a Windows program opens its system menu with it."""
+    with open(system) as f:
+        rc = re.sub(r'<keybind key="A-space">.*?</keybind>', "", f.read(), flags=re.S)
+    os.makedirs(folder)
+    with open(os.path.join(folder, "rc.xml"), "w") as f:
+        f.write(rc)
+
+
 def _regex(text):
     special = set(".^$*+?()[]{}|\\")
     return "".join("\\" + c if c in special else c for c in text)
@@ -153,3 +185,93 @@ def _regex(text):
 
 def have_tools():
     return all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool", "wmctrl"))
+
+
+class LinuxProgram:
+    """vorpane, finding the game through a Wine prefix of its own whose
+    drive Z: is the root, as in Wine's own prefixes."""
+    platform, chooser = "linux", "Select the UT Directory"
+
+    def __init__(self, program, work):
+        self.program = program
+        self.name = os.path.basename(program)
+        self.prefix = os.path.join(work, "prefix")
+
+    def register(self, x, folder):
+        """The game's installation entry naming `folder`; for None no entry,
+        for "" an entry without the value."""
+        demo_game.write_prefix(self.prefix, folder=windows_path(folder) if folder else None,
+                               with_key=folder is not None)
+        os.symlink("/", os.path.join(self.prefix, "dosdevices", "z:"))
+
+    def start(self, x):
+        return x.start([self.program], env={"WINEPREFIX": self.prefix})
+
+    def choose(self, x, folder):
+        x.wait_active(self.chooser)
+        x.keys("ctrl+l")
+        x.type(folder + "/")
+        x.keys("Return")
+
+    @staticmethod
+    def shown(path):
+        return path
+
+    def end(self):
+        """Nothing of a run outlives it."""
+
+
+class WindowsProgram:
+    """Vorpane.EXE under Wine in the given prefix (made on first use), a
+    64-bit Windows where the entry lives where a 32-bit installer puts it."""
+    platform, chooser = "windows", "Browse for Folder"
+    key = "HKLM\\Software\\Unreal Technology\\Installed Apps\\UnrealTournament"
+
+    def __init__(self, exe, prefix):
+        self.exe = exe
+        self.name = os.path.splitext(os.path.basename(exe))[0]
+        self.prefix = prefix
+
+    def register(self, x, folder):
+        """Within the session, so that the Wine session reg starts draws there."""
+        def reg(*args):
+            subprocess.run([WINE_RUN, self.prefix, "reg"] + list(args), env=x.env,
+                           check=args[0] == "add", stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        reg("delete", self.key, "/f", "/reg:32")
+        if folder is not None:
+            value = ["/v", "Folder", "/d", windows_path(folder)] if folder else []
+            reg("add", self.key, "/f", "/reg:32", *value)
+
+    def start(self, x):
+        return x.start([WINE_RUN, self.prefix, self.exe])
+
+    def choose(self, x, folder):
+        """Walks the browser's tree from "/" of drive Z:, each folder found by
+        typing its name."""
+        x.wait_active(self.chooser)
+        x.keys("shift+Tab", "Down")
+        for part in folder.strip("/").split("/"):
+            x.keys("Right")
+            time.sleep(0.3)
+            x.type(part)
+            time.sleep(0.3)
+        x.keys("Return")
+
+    @staticmethod
+    def shown(path):
+        return windows_path(path)
+
+    def end(self):
+        """Ends every Wine program of the prefix: one left running would keep
+        drawing on the display it was started on."""
+        subprocess.run(["/usr/lib/wine/wineserver", "-k"], check=False,
+                       env=dict(os.environ, WINEPREFIX=self.prefix))
+
+
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "win32",
+                        "wine-run")
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")

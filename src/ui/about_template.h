@@ -12,7 +12,8 @@ namespace about_template {
 
 // Filled in at run time; the resource script holds its first line only.
 inline constexpr std::string_view kNotice =
-    "Vorpane Version 1.2\n"
+    "Vorpane Version " VORPANE_VERSION
+    "\n"
     "Copyright (C) 2026 The Vorpane developers\n"
     "Free to pass on to anyone. Comes without any warranty.";
 

@@ -11,23 +11,14 @@ namespace {
 constexpr const char* kGameKey = "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
 constexpr const char* kFolderValue = "Folder";
 
-bool OpenGameKey(HKEY& key) {
-#ifdef _WIN64
-    // The game is a 32-bit program; its entry lives in the 32-bit view,
-    // which only RegOpenKeyExA can ask for.
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) ==
-           ERROR_SUCCESS;
-#else
-    return RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key) == ERROR_SUCCESS;
-#endif
-}
-
 }  // namespace
 
 InstallationEntry Win32InstallationRegistry::ReadGameFolderEntry() {
     InstallationEntry entry;
     HKEY key = nullptr;
-    if (!OpenGameKey(key)) {
+    // The game's own call: a 32-bit program on 64-bit Windows sees the
+    // 32-bit view, where the game's installer wrote the entry.
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key) != ERROR_SUCCESS) {
         return entry;
     }
     entry.keyFound = true;

@@ -1,9 +1,9 @@
 #include "ui/win32/main_window.h"
 
 #include <array>
+#include <new>
 
 #include "app/routing_table.h"
-#include "base/file_error.h"
 #include "resource.h"
 
 MainWindow::MainWindow(HINSTANCE instance, std::string programName)
@@ -29,21 +29,20 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam
     if (self == nullptr) {
         return FALSE;
     }
-    // Nothing may unwind through the system's frames: whatever a handler
-    // throws ends here, and the window stays open.
+    // Nothing may unwind through the system's frames. The handlers report
+    // their own file errors; what else escapes them ends here, and the
+    // window stays open.
     try {
         return self->HandleMessage(message, wParam, lParam);
-    } catch (const FileError& error) {
-        self->ShowFileErrorReport(error.ReportText());
     } catch (const std::bad_alloc&) {
-        self->ShowFileErrorReport("Not enough memory.");
+        self->ShowFailure("Not enough memory.");
     } catch (...) {
-        self->ShowFileErrorReport("An unexpected error occurred.");
+        self->ShowFailure("An unexpected error occurred.");
     }
     return TRUE;
 }
 
-void MainWindow::ShowFileErrorReport(const std::string& text) {
+void MainWindow::ShowFailure(const std::string& text) {
     MessageBoxA(m_window, text.c_str(), m_programName.c_str(), MB_OK | MB_ICONSTOP);
 }
 

@@ -33,7 +33,7 @@ class MainWindow {
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnInitDialog();
     void AddAboutToSystemMenu();
-    void ShowFileErrorReport(const std::string& text);
+    void ShowFailure(const std::string& text);
 
     HINSTANCE m_instance;
     std::string m_programName;
