@@ -9,7 +9,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build run demo screenshots test test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows clean format
+.PHONY: all deps build run demo screenshots test test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows package-deb test-package clean format
 
 all: build
 
@@ -67,14 +67,24 @@ test-windows: windows
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure --no-tests=error -j$(JOBS)
 	tests/e2e/run_e2e.py $(WIN32_BUILD)/Vorpane.EXE $(WIN32_BUILD)/wineprefix
 
-# What players download, in $(PACKAGES)/.
-package: package-windows
+# What players download, in $(PACKAGES)/: the Debian package and the Windows zip.
+package: package-deb package-windows
+
+package-deb: build
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(PACKAGES)
+	rm -rf $(PACKAGES)/_CPack_Packages
+
+# The Debian package checked by lintian, desktop-file-validate, appstreamcli
+# and man, then installed and removed again with dpkg (that part needs root).
+test-package: package-deb
+	scripts/check-package $(PACKAGES)/vorpane_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+		$(BUILD)/CMakeCache.txt)_$$(dpkg --print-architecture).deb
 
 package-windows: windows
 	cpack --config $(WIN32_BUILD)/CPackConfig.cmake -B $(PACKAGES)
 	rm -rf $(PACKAGES)/_CPack_Packages
 
-test: test-core test-asan test-fuzz test-windows test-e2e
+test: test-core test-asan test-fuzz test-windows test-e2e test-package
 
 # The Linux program, vorpane: on the player's own game (found through the Wine
 # prefix in $WINEPREFIX, else ~/.wine), or on a demo game in a throwaway prefix
