@@ -105,11 +105,14 @@ TEST_F(Win32Files, TheTimeShownIsTheCreationTime) {
     ASSERT_TRUE(info);
     EXPECT_EQ(info->size, 255u);
     EXPECT_EQ(info->created, Units(system.ftCreationTime));
-    EXPECT_EQ(FormatTimeStamp(info->created), "2001-08-12 06:35:48.250");
+    std::string stamp;
+    AppendTimeStamp(stamp, info->created);
+    EXPECT_EQ(stamp, "2001-08-12 06:35:48.250");
 
     SetCreationFileTime(path, 0x7FFF'0000'0000'0000ULL);
-    EXPECT_EQ(FormatTimeStamp(files.QueryCacheFile(path.string())->created).size(),
-              kTimeStampLength);
+    stamp.clear();
+    AppendTimeStamp(stamp, files.QueryCacheFile(path.string())->created);
+    EXPECT_EQ(stamp.size(), kTimeStampLength);
 }
 
 TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
