@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
-#include "ui/cache_list.h"
 #include "ui/entry_order.h"
 
 namespace {
@@ -39,37 +36,6 @@ TEST(EntryOrder, TimeFirstThenNoNameThenSeparatorThenNamesIgnoringCase) {
               -CompareEntries(kEarly + "FACE.UNR", kEarly + "Face.unr"));
     EXPECT_NE(CompareEntries(kEarly + "Face.unr", kEarly + "FACE.UNR"), 0);
     EXPECT_EQ(CompareEntries(kSeparator, kSeparator), 0);
-}
-
-TEST(CacheList, AddedEntriesEndUpInOrderWhateverTheirArrival) {
-    std::mt19937 random(11);
-    const std::string names[] = {"", "a", "B", " c", "-", "----------------", "!", "Zed", "zed"};
-    // Shuffled, then mostly in order with a few strays: both ways of sorting.
-    for (const int strays : {300, 5}) {
-        std::vector<CacheListEntry> rows;
-        for (int n = 0; n < 300; ++n) {
-            const int stamp = n % 7 == 0 ? n - 1 : n;
-            rows.push_back({"2001-08-12 06:35:" + std::to_string(10 + stamp / 1000) + "." +
-                                std::to_string(100 + stamp % 900) + "    " +
-                                names[random() % std::size(names)],
-                            std::to_string(n)});
-        }
-        const std::vector<CacheListEntry> made = rows;
-        for (int n = 0; n < strays; ++n) {
-            std::swap(rows[random() % rows.size()], rows[random() % rows.size()]);
-        }
-        CacheList list;
-        list.AddEntries({rows.begin(), rows.begin() + 100});
-        list.AddEntries({rows.begin() + 100, rows.end()});
-        ASSERT_EQ(list.Count(), 300);
-        EXPECT_TRUE(std::is_sorted(
-            list.Entries().begin(), list.Entries().end(),
-            [](const auto& a, const auto& b) { return CompareEntries(a.text, b.text) < 0; }));
-        // Every text keeps its own record.
-        for (const CacheListEntry& row : list.Entries()) {
-            EXPECT_EQ(row.text, made[std::stoul(*row.record)].text);
-        }
-    }
 }
 
 }  // namespace
