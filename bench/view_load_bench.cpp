@@ -2,7 +2,6 @@
 // refresh itself: vorpane_view_bench GAME_FOLDER [REPS]. Needs a display.
 #include <wx/app.h>
 #include <wx/frame.h>
-#include <wx/listbox.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +14,7 @@
 #include "bench/quiet_services.h"
 #include "bench/timing.h"
 #include "platform/file_system.h"
+#include "ui/wx/virtual_list_box.h"
 #include "ui/wx/wx_services.h"
 
 namespace {
@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Halden's Vorpane");
-    auto* list = new wxListBox(frame, wxID_ANY, wxDefaultPosition, wxSize(450, 350), 0, nullptr,
-                               wxLB_MULTIPLE | wxLB_NEEDED_SB);
+    auto* list = new VirtualListBox(frame, wxID_ANY, wxDefaultPosition, wxSize(450, 350));
     frame->Show();
     WxListView view(*list);
 

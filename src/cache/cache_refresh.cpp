@@ -1,6 +1,7 @@
 #include "cache/cache_refresh.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -22,39 +23,59 @@ bool KeyCanNameCacheFile(std::string_view key) {
     return plain && key != "." && key != "..";
 }
 
-void ReadEntries(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
-                 std::vector<CacheListEntry>& entries) {
+// The index lines that name a cache file, in file order.
+struct IndexedFiles {
+    std::vector<std::string> fileNames;  // key and extension
+    std::vector<std::string> names;      // as recorded
+};
+
+void ReadIndexedFiles(CacheIndexFile& index, IndexedFiles& indexed) {
     std::string line;
-    std::string path;
     IndexEntry entry;
     while (index.ReadIndexLine(line)) {
         if (!ParseIndexLine(line, entry) || !KeyCanNameCacheFile(entry.key)) {
             continue;
         }
-        path.assign(cacheDir).append(entry.key).append(kCacheFileExtension);
-        const std::optional<CacheFileInfo> info = files.QueryCacheFile(path);
+        indexed.fileNames.push_back(std::string(entry.key).append(kCacheFileExtension));
+        indexed.names.emplace_back(entry.name);
+    }
+}
+
+// Asks for all files at once, so the system may spread the queries; the
+// entries are then made in file order.
+void AddOpenableFiles(IndexedFiles indexed, const std::string& cacheDir, FileSystem& files,
+                      CacheList& list) {
+    const std::vector<std::optional<CacheFileInfo>> infos =
+        files.QueryCacheFiles(cacheDir, indexed.fileNames);
+    std::vector<CacheListEntry> entries;
+    entries.reserve(infos.size());
+    std::string path;
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        const std::optional<CacheFileInfo>& info = infos[i];
         if (!info) {
             continue;
         }
         std::string text;
-        text.reserve(kEntryPrefixLength + entry.name.size());
+        text.reserve(kEntryPrefixLength + indexed.names[i].size());
         AppendTimeStamp(text, info->created);
-        text.append(kPrefixGap).append(entry.name);
+        text.append(kPrefixGap).append(indexed.names[i]);
+        path.assign(cacheDir).append(indexed.fileNames[i]);
         entries.push_back(CacheListEntry{std::move(text), MakeCacheRecord(path, info->size)});
     }
+    list.AddEntries(std::move(entries));
 }
 
 }  // namespace
 
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list) {
-    std::vector<CacheListEntry> entries;
+    IndexedFiles indexed;
     try {
-        ReadEntries(index, cacheDir, files, entries);
+        ReadIndexedFiles(index, indexed);
     } catch (const FileError&) {
         // The list keeps what was read before the failure.
-        list.AddEntries(std::move(entries));
+        AddOpenableFiles(std::move(indexed), cacheDir, files, list);
         throw;
     }
-    list.AddEntries(std::move(entries));
+    AddOpenableFiles(std::move(indexed), cacheDir, files, list);
 }

@@ -49,6 +49,9 @@ void CacheList::AddEntries(std::vector<CacheListEntry> entries) {
     if (entries.empty()) {
         return;
     }
+    for (const CacheListEntry& entry : entries) {
+        KeepIfLongest(entry.text);
+    }
     SortMostlySorted(entries);
     if (entries_.empty()) {
         entries_ = std::move(entries);
@@ -74,7 +77,21 @@ std::vector<CacheListEntry> CacheList::Release() {
 
 void CacheList::Clear() {
     entries_.clear();
+    longest_.clear();
     ++revision_;
+}
+
+void CacheList::KeepIfLongest(const std::string& text) {
+    if (longest_.size() == kLongestKept && text.size() <= longest_.back().size()) {
+        return;
+    }
+    const auto at = std::upper_bound(
+        longest_.begin(), longest_.end(), text.size(),
+        [](std::size_t size, const std::string& kept) { return size > kept.size(); });
+    longest_.insert(at, text);
+    if (longest_.size() > kLongestKept) {
+        longest_.pop_back();
+    }
 }
 
 const std::string* CacheList::Record(int index) const {

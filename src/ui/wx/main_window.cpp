@@ -28,7 +28,7 @@ wxEND_EVENT_TABLE()
       registry_(WinePrefixesToSearch()),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
-    list_ = wxDynamicCast(FindWindow(IDC_CACHE_LIST), wxListBox);
+    list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));
     toggle_ = std::make_unique<ToggleListBehaviour>(*list_);
     const wxIcon icon = LoadProgramIcon();
     if (icon.IsOk()) {
@@ -43,11 +43,6 @@ wxEND_EVENT_TABLE()
     about_ = std::make_unique<WxAboutBox>(*this);
     dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
                                                         *files_, exit_, *about_, programName});
-}
-
-MainWindow::~MainWindow() {
-    // The toolkit would remove a large list's rows one by one.
-    ClearRowsQuickly(*list_);
 }
 
 int MainWindow::RunModal() {

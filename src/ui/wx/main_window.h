@@ -1,7 +1,6 @@
 #pragma once
 
 #include <wx/dialog.h>
-#include <wx/listbox.h>
 
 #include <memory>
 #include <string>
@@ -14,6 +13,7 @@
 #include "platform/process_exit.h"
 #include "ui/wx/about_dlg.h"
 #include "ui/wx/toggle_list.h"
+#include "ui/wx/virtual_list_box.h"
 #include "ui/wx/wx_services.h"
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
@@ -22,7 +22,6 @@ class MainWindow final : public wxDialog {
   public:
     // `programName` captions the file error report.
     explicit MainWindow(const std::string& programName);
-    ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser
     // and "Could NOT be opened" come first), then runs the window until it
@@ -38,7 +37,7 @@ class MainWindow final : public wxDialog {
 
     // Owned by the window, which destroys it after all the members below:
     // they may use it until then.
-    wxListBox* list_ = nullptr;
+    VirtualListBox* list_ = nullptr;
     std::unique_ptr<ToggleListBehaviour> toggle_;
 
     std::unique_ptr<WxListView> view_;

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ui/row_selection.h"
+
+namespace {
+
+TEST(RowSelection, AnswersTheSelectedRowsAscendingWhateverTheOrderOfClicks) {
+    const struct {
+        std::vector<int> before;  // rows toggled first
+        bool selectAll;
+        std::vector<int> after;  // rows toggled then
+        std::vector<int> selected;
+    } cases[] = {
+        {{4, 0, 2}, false, {}, {0, 2, 4}}, {{4, 0, 4}, false, {}, {0}},
+        {{3}, true, {5, 1}, {0, 2, 3, 4}}, {{}, true, {2, 2}, {0, 1, 2, 3, 4, 5}},
+        {{6, -1}, false, {}, {}},
+    };
+    for (const auto& c : cases) {
+        RowSelection selection;
+        selection.Reset(6);
+        for (const int row : c.before) {
+            selection.Toggle(row);
+        }
+        if (c.selectAll) {
+            selection.SelectAll();
+        }
+        for (const int row : c.after) {
+            selection.Toggle(row);
+        }
+        EXPECT_EQ(selection.Indices(), c.selected);
+        EXPECT_EQ(selection.Count(), static_cast<int>(c.selected.size()));
+        for (int row = -1; row <= 6; ++row) {
+            const bool listed = std::count(c.selected.begin(), c.selected.end(), row) == 1;
+            EXPECT_EQ(selection.IsSelected(row), listed) << row;
+        }
+        // A refresh starts over with nothing selected.
+        selection.Reset(6);
+        EXPECT_TRUE(selection.Indices().empty());
+        EXPECT_FALSE(selection.IsSelected(0));
+    }
+}
+
+}  // namespace
