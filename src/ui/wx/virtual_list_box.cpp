@@ -175,11 +175,30 @@ int VirtualListBox::Caret() const {
 
 void VirtualListBox::SetCaret(int row) {
     GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    ScrollIntoView(path);
     // GTK would select the row too, and unselect the others: it is not let.
     gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
-    gtk_tree_view_scroll_to_cell(tree_, path, nullptr, FALSE, 0.0F, 0.0F);
     gtk_tree_path_free(path);
     MirrorCaretRow();
+}
+
+void VirtualListBox::ScrollIntoView(GtkTreePath* path) {
+    // Left to the cursor, GTK would glide to the row over several frames.
+    if (!gtk_widget_get_realized(GTK_WIDGET(tree_))) {
+        return;
+    }
+    GdkRectangle area;
+    gtk_tree_view_get_background_area(tree_, path, column_, &area);
+    GdkRectangle visible;
+    gtk_tree_view_get_visible_rect(tree_, &visible);
+    int top = 0;
+    gtk_tree_view_convert_bin_window_to_tree_coords(tree_, 0, area.y, nullptr, &top);
+    GtkAdjustment* scroll = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree_));
+    if (top < visible.y) {
+        gtk_adjustment_set_value(scroll, top);
+    } else if (top + area.height > visible.y + visible.height) {
+        gtk_adjustment_set_value(scroll, top + area.height - visible.height);
+    }
 }
 
 int VirtualListBox::RowsPerPage() const {

@@ -51,6 +51,8 @@ class VirtualListBox final : public wxControl {
   private:
     static gboolean AllowOwnChanges(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
                                     gpointer self);
+    // Scrolls at once, as little as brings the row into sight.
+    void ScrollIntoView(GtkTreePath* path);
     // GTK's selection: the caret's row if the selection holds it, else none.
     void MirrorCaretRow();
     static void DrawRow(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model,
