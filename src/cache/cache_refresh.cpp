@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "base/file_error.h"
@@ -15,6 +14,10 @@
 
 namespace {
 
+// Index lines are taken this many at a time: enough that the file queries
+// of one batch can be spread, few enough that a batch costs little memory.
+constexpr std::size_t kBatchLines = 8192;
+
 // A key that would reach outside the cache folder, or that no system can
 // pass on as a file name, names no cache file.
 bool KeyCanNameCacheFile(std::string_view key) {
@@ -23,59 +26,77 @@ bool KeyCanNameCacheFile(std::string_view key) {
     return plain && key != "." && key != "..";
 }
 
-// The index lines that name a cache file, in file order.
+// Index lines that name a cache file, in file order; the strings are
+// reused from batch to batch.
 struct IndexedFiles {
+    std::size_t count = 0;
     std::vector<std::string> fileNames;  // key and extension
     std::vector<std::string> names;      // as recorded
+
+    void Add(const IndexEntry& entry) {
+        if (count == fileNames.size()) {
+            fileNames.emplace_back();
+            names.emplace_back();
+        }
+        fileNames[count].assign(entry.key).append(kCacheFileExtension);
+        names[count].assign(entry.name);
+        ++count;
+    }
 };
 
-void ReadIndexedFiles(CacheIndexFile& index, IndexedFiles& indexed) {
-    std::string line;
+// Reads up to a batch of lines that name a cache file; false at the end.
+bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
+    batch.count = 0;
     IndexEntry entry;
-    while (index.ReadIndexLine(line)) {
-        if (!ParseIndexLine(line, entry) || !KeyCanNameCacheFile(entry.key)) {
-            continue;
+    while (batch.count < kBatchLines) {
+        if (!index.ReadIndexLine(line)) {
+            return false;
         }
-        indexed.fileNames.push_back(std::string(entry.key).append(kCacheFileExtension));
-        indexed.names.emplace_back(entry.name);
+        if (ParseIndexLine(line, entry) && KeyCanNameCacheFile(entry.key)) {
+            batch.Add(entry);
+        }
     }
+    return true;
 }
 
-// Asks for all files at once, so the system may spread the queries; the
-// entries are then made in file order.
-void AddOpenableFiles(IndexedFiles indexed, const std::string& cacheDir, FileSystem& files,
-                      CacheList& list) {
+// Asks for the batch's files at once, so that the system may spread the
+// queries, then appends an entry for each file that opened, in file order.
+void AppendOpenable(IndexedFiles& batch, const std::string& cacheDir, FileSystem& files,
+                    CacheList& list) {
+    batch.fileNames.resize(batch.count);
+    batch.names.resize(batch.count);
     const std::vector<std::optional<CacheFileInfo>> infos =
-        files.QueryCacheFiles(cacheDir, indexed.fileNames);
-    std::vector<CacheListEntry> entries;
-    entries.reserve(infos.size());
+        files.QueryCacheFiles(cacheDir, batch.fileNames);
+    std::string text;
     std::string path;
-    for (std::size_t i = 0; i < infos.size(); ++i) {
-        const std::optional<CacheFileInfo>& info = infos[i];
-        if (!info) {
+    for (std::size_t i = 0; i < batch.count; ++i) {
+        if (!infos[i]) {
             continue;
         }
-        std::string text;
-        text.reserve(kEntryPrefixLength + indexed.names[i].size());
-        AppendTimeStamp(text, info->created);
-        text.append(kPrefixGap).append(indexed.names[i]);
-        path.assign(cacheDir).append(indexed.fileNames[i]);
-        entries.push_back(CacheListEntry{std::move(text), MakeCacheRecord(path, info->size)});
+        text.clear();
+        AppendTimeStamp(text, infos[i]->created);
+        text.append(kPrefixGap).append(batch.names[i]);
+        path.assign(cacheDir).append(batch.fileNames[i]);
+        list.Append(text, MakeCacheRecord(path, infos[i]->size));
     }
-    list.AddEntries(std::move(entries));
 }
 
 }  // namespace
 
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list) {
-    IndexedFiles indexed;
+    IndexedFiles batch;
+    std::string line;
     try {
-        ReadIndexedFiles(index, indexed);
+        for (bool more = true; more;) {
+            more = ReadBatch(index, line, batch);
+            AppendOpenable(batch, cacheDir, files, list);
+        }
     } catch (const FileError&) {
         // The list keeps what was read before the failure.
-        AddOpenableFiles(std::move(indexed), cacheDir, files, list);
+        AppendOpenable(batch, cacheDir, files, list);
+        list.SortAppended();
         throw;
     }
-    AddOpenableFiles(std::move(indexed), cacheDir, files, list);
+    list.SortAppended();
 }

@@ -62,11 +62,12 @@ TEST(CacheList, AddedEntriesEndUpInOrderWhateverTheirArrival) {
         list.AddEntries({rows.begin(), rows.begin() + 100});
         list.AddEntries({rows.begin() + 100, rows.end()});
         ASSERT_EQ(list.Count(), 300);
-        EXPECT_TRUE(std::is_sorted(
-            list.Entries().begin(), list.Entries().end(),
-            [](const auto& a, const auto& b) { return CompareEntries(a.text, b.text) < 0; }));
+        const std::vector<CacheListEntry> sorted = list.Entries();
+        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+            return CompareEntries(a.text, b.text) < 0;
+        }));
         // Every text keeps its own record.
-        for (const CacheListEntry& row : list.Entries()) {
+        for (const CacheListEntry& row : sorted) {
             EXPECT_EQ(row.text, made[std::stoul(*row.record)].text);
         }
     }

@@ -146,7 +146,7 @@ TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
     WriteWholeFile(game.CacheDir() / "filler.bin", std::string(48 * 1024, 'f'));
     // Far more lines than the space left takes.
     CacheList list;
-    list.Assign(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
+    list.AddEntries(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
     EXPECT_THROW(WriteCompactedIndex(list, "", game.IndexPath().string(), 0, files), FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
     EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"cache.ini", "filler.bin"}));
