@@ -1,6 +1,6 @@
 // Times, in one process as the program does it, what follows the index pass
 // at start-up: marking the download batches, loading the list view and
-// showing the main window until its rows are drawn.
+// showing the new main window until its rows are drawn.
 //
 //   vorpane_view_bench GAME_FOLDER [REPS]     needs a display; prints the
 //   medians in ms: all, batches, view load, show; then the rows shown
@@ -51,19 +51,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorpane_view_bench: no display\n");
         return 1;
     }
-    auto* dialog = new wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
-                                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
-    BuildFromTemplate(*dialog, main_template::kDialog);
-    auto* box = dynamic_cast<VirtualListBox*>(dialog->FindWindow(IDC_CACHE_LIST));
-    WxListView view(*box);
-    bool drawn = false;
-    g_signal_connect_after(box->TreeView(), "draw", G_CALLBACK(OnDraw), &drawn);
-
     const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
     const std::string cacheDir = std::string(argv[1]) + "/Cache/";
     CacheList list;
     std::vector<double> all, batches, load, show;
     for (int r = 0; r < reps; ++r) {
+        auto* dialog = new wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
+                                    wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+        BuildFromTemplate(*dialog, main_template::kDialog);
+        auto* box = dynamic_cast<VirtualListBox*>(dialog->FindWindow(IDC_CACHE_LIST));
+        WxListView view(*box);
+        bool drawn = false;
+        g_signal_connect_after(box->TreeView(), "draw", G_CALLBACK(OnDraw), &drawn);
+
         list.Clear();
         CacheIndexFile index(*files);
         if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         const auto marked = BenchClock::now();
         view.ShowEntries(list);
         const auto loaded = BenchClock::now();
-        drawn = false;
+        dialog->Centre(wxBOTH);
         dialog->Show();
         const auto deadline = loaded + std::chrono::seconds(10);
         while (!drawn && BenchClock::now() < deadline) {
@@ -89,12 +89,11 @@ int main(int argc, char** argv) {
         batches.push_back(Milliseconds(marked - start));
         load.push_back(Milliseconds(loaded - marked));
         show.push_back(Milliseconds(end - loaded));
-        dialog->Hide();
+        dialog->Destroy();
         wxTheApp->Yield(true);
     }
     std::printf("%.2f %.2f %.2f %.2f %d\n", Median(all), Median(batches), Median(load),
                 Median(show), list.Count());
-    dialog->Destroy();
     wxEntryCleanup();
     return 0;
 }

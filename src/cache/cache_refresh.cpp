@@ -68,7 +68,6 @@ void AppendOpenable(IndexedFiles& batch, const std::string& cacheDir, FileSystem
     const std::vector<std::optional<CacheFileInfo>> infos =
         files.QueryCacheFiles(cacheDir, batch.fileNames);
     std::string text;
-    std::string path;
     for (std::size_t i = 0; i < batch.count; ++i) {
         if (!infos[i]) {
             continue;
@@ -76,8 +75,8 @@ void AppendOpenable(IndexedFiles& batch, const std::string& cacheDir, FileSystem
         text.clear();
         AppendTimeStamp(text, infos[i]->created);
         text.append(kPrefixGap).append(batch.names[i]);
-        path.assign(cacheDir).append(batch.fileNames[i]);
-        list.Append(text, MakeCacheRecord(path, infos[i]->size));
+        // The record: the file's path, then its size.
+        list.Append(text, cacheDir, MakeCacheRecord(batch.fileNames[i], infos[i]->size));
     }
 }
 

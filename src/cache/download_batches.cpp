@@ -1,6 +1,5 @@
 #include "cache/download_batches.h"
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,13 +54,12 @@ class BatchMarker {
   private:
     // Whether the entry `row`, at list position `position`, opens a batch.
     bool Opens(int row, std::size_t position) {
-        const std::optional<std::string_view> record = list_.Record(row);
-        if (!record) {
+        if (!list_.RecordInto(row, record_)) {
             return false;
         }
         const FileTime time = EntryTime(list_.Text(row));
         const bool opens = position != 0 && time >= prevEnd_;
-        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(*record));
+        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(record_));
         return opens;
     }
 
@@ -101,6 +99,7 @@ class BatchMarker {
     const CacheList& list_;
     std::size_t prefixLen_;
     std::vector<CacheList::Insertion> insertions_;
+    std::string record_;
     FileTime prevEnd_ = 0;
 };
 

@@ -1,7 +1,7 @@
 #include "ops/compact.h"
 
 #include <algorithm>
-#include <optional>
+#include <string>
 #include <string_view>
 
 #include "cache/cache_index_file.h"
@@ -21,12 +21,12 @@ void WriteCompactedIndex(const CacheList& list, const std::string& cacheDir,
     CacheIndexFile index(files);
     index.CreateCacheIndex(cacheIniPath);
     index.WriteIndexText("[Cache]\n");
+    std::string entryRecord;
     for (int i = 0; i < list.Count(); ++i) {
-        const std::optional<std::string_view> entryRecord = list.Record(i);
-        if (!entryRecord) {
+        if (!list.RecordInto(i, entryRecord)) {
             continue;
         }
-        const std::string_view record = *entryRecord;
+        const std::string_view record = entryRecord;
         const std::size_t keyEnd = record.size() - std::min(record.size(), kRecordTailAfterKey);
         const std::size_t keyBegin = std::min(cacheDir.size(), keyEnd);
         const std::string_view text = list.Text(i);

@@ -7,7 +7,7 @@ std::vector<SelectedFile> SelectedFiles(const CacheList& list, const std::vector
                                         std::size_t prefixLen) {
     std::vector<SelectedFile> files;
     for (const int row : rows) {
-        if (const std::optional<std::string_view> record = list.Record(row)) {
+        if (const std::optional<std::string> record = list.Record(row)) {
             const std::string_view text = list.Text(row);
             files.push_back(
                 SelectedFile{std::string(RecordPath(*record)),

@@ -57,17 +57,49 @@ char* CacheList::Store(std::size_t size) {
     return at;
 }
 
-void CacheList::Append(std::string_view text, std::optional<std::string_view> record) {
-    const std::size_t recordSize = record ? record->size() : 0;
+void CacheList::AppendRow(std::string_view text, const std::string_view* recordRest,
+                          unsigned char folder) {
+    const std::size_t recordSize = recordRest != nullptr ? 1 + recordRest->size() : 0;
     char* bytes = Store(text.size() + recordSize);
     std::copy(text.begin(), text.end(), bytes);
-    if (record) {
-        std::copy(record->begin(), record->end(), bytes + text.size());
+    if (recordRest != nullptr) {
+        bytes[text.size()] = static_cast<char>(folder);
+        std::copy(recordRest->begin(), recordRest->end(), bytes + text.size() + 1);
     }
-    rows_.push_back(Row{bytes, static_cast<std::uint32_t>(text.size()),
-                        record ? static_cast<std::uint32_t>(recordSize) : kNoRecord});
+    rows_.push_back(
+        Row{bytes, static_cast<std::uint32_t>(text.size()),
+            recordRest != nullptr ? static_cast<std::uint32_t>(recordRest->size()) : kNoRecord});
     KeepIfLongest(text);
     ++revision_;
+}
+
+unsigned char CacheList::FolderIndex(std::string_view folder) {
+    for (std::size_t i = folders_.size(); i-- > 0;) {
+        if (folders_[i] == folder) {
+            return static_cast<unsigned char>(i);
+        }
+    }
+    if (folders_.size() == kNoFolder) {
+        return kNoFolder;
+    }
+    folders_.emplace_back(folder);
+    return static_cast<unsigned char>(folders_.size() - 1);
+}
+
+void CacheList::Append(std::string_view text, std::optional<std::string_view> record) {
+    AppendRow(text, record ? &*record : nullptr, kNoFolder);
+}
+
+void CacheList::Append(std::string_view text, std::string_view recordFolder,
+                       std::string_view recordRest) {
+    const unsigned char folder = FolderIndex(recordFolder);
+    if (folder != kNoFolder) {
+        AppendRow(text, &recordRest, folder);
+        return;
+    }
+    const std::string record = std::string(recordFolder).append(recordRest);
+    const std::string_view whole = record;
+    AppendRow(text, &whole, kNoFolder);
 }
 
 void CacheList::SortAppended() {
@@ -94,27 +126,28 @@ void CacheList::Insert(const std::vector<Insertion>& insertions) {
         return;
     }
     SortAppended();
-    std::vector<Row> rows;
-    rows.reserve(rows_.size() + insertions.size());
-    std::size_t next = 0;
-    for (const Insertion& insertion : insertions) {
-        const auto asked = static_cast<std::size_t>(std::max(insertion.before, 0));
-        const std::size_t before = std::clamp(asked, next, rows_.size());
-        rows.insert(rows.end(), rows_.begin() + next, rows_.begin() + before);
-        next = before;
-        char* bytes = Store(insertion.text.size());
-        std::copy(insertion.text.begin(), insertion.text.end(), bytes);
-        rows.push_back(Row{bytes, static_cast<std::uint32_t>(insertion.text.size()), kNoRecord});
-        KeepIfLongest(insertion.text);
+    // In place, from the back: every row moves once, and no second list of
+    // rows is needed.
+    std::size_t from = rows_.size();
+    rows_.resize(rows_.size() + insertions.size());
+    std::size_t to = rows_.size();
+    for (auto insertion = insertions.rbegin(); insertion != insertions.rend(); ++insertion) {
+        const auto before = static_cast<std::size_t>(std::max(insertion->before, 0));
+        while (from > before) {
+            rows_[--to] = rows_[--from];
+        }
+        char* bytes = Store(insertion->text.size());
+        std::copy(insertion->text.begin(), insertion->text.end(), bytes);
+        rows_[--to] = Row{bytes, static_cast<std::uint32_t>(insertion->text.size()), kNoRecord};
+        KeepIfLongest(insertion->text);
     }
-    rows.insert(rows.end(), rows_.begin() + next, rows_.end());
-    rows_ = std::move(rows);
     sorted_ = rows_.size();
     ++revision_;
 }
 
 void CacheList::Clear() {
     rows_.clear();
+    folders_.clear();
     blocks_.clear();
     blockSize_ = 0;
     blockUsed_ = 0;
@@ -128,21 +161,30 @@ std::string_view CacheList::Text(int index) const {
     return {row.bytes, row.textSize};
 }
 
-std::optional<std::string_view> CacheList::Record(int index) const {
+bool CacheList::RecordInto(int index, std::string& record) const {
     if (index < 0 || index >= Count()) {
-        return std::nullopt;
+        return false;
     }
     const Row& row = rows_[static_cast<std::size_t>(index)];
     if (row.recordSize == kNoRecord) {
+        return false;
+    }
+    const auto folder = static_cast<unsigned char>(row.bytes[row.textSize]);
+    record.assign(folder != kNoFolder ? std::string_view(folders_[folder]) : std::string_view());
+    record.append(row.bytes + row.textSize + 1, row.recordSize);
+    return true;
+}
+
+std::optional<std::string> CacheList::Record(int index) const {
+    std::string record;
+    if (!RecordInto(index, record)) {
         return std::nullopt;
     }
-    return std::string_view(row.bytes + row.textSize, row.recordSize);
+    return record;
 }
 
 CacheListEntry CacheList::Entry(int index) const {
-    const std::optional<std::string_view> record = Record(index);
-    return CacheListEntry{std::string(Text(index)),
-                          record ? std::optional<std::string>(*record) : std::nullopt};
+    return CacheListEntry{std::string(Text(index)), Record(index)};
 }
 
 std::vector<CacheListEntry> CacheList::Entries() const {

@@ -81,13 +81,17 @@ void VirtualListBox::ShowRows(const CacheList& list) {
     selection_.Reset(rowCount_);
     mirrored_ = -1;
     FitColumn(list);
-    // A new model: GTK learns the rows, forgets the caret and starts at the top.
+    // A new model: GTK learns the rows and forgets the caret.
     GtkTreeModel* model = NewRowModel(list);
+    // Once the view knows its row height it would set it on each new row, a
+    // walk up the tree for each; learnt afresh, it is set on all in one go.
+    gtk_tree_view_set_fixed_height_mode(tree_, FALSE);
     gtk_tree_view_set_model(tree_, model);
+    gtk_tree_view_set_fixed_height_mode(tree_, TRUE);
     g_object_unref(model);
-    if (gtk_widget_get_realized(GTK_WIDGET(tree_))) {
-        gtk_tree_view_scroll_to_point(tree_, 0, 0);
-    }
+    // At once, where GTK's own scrolling would glide there.
+    gtk_adjustment_set_value(gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree_)), 0);
+    gtk_adjustment_set_value(gtk_scrollable_get_hadjustment(GTK_SCROLLABLE(tree_)), 0);
 }
 
 void VirtualListBox::FitColumn(const CacheList& list) {
