@@ -15,11 +15,12 @@ class RowSelection {
     void Clear();
 
     bool IsSelected(int row) const;
-    int Count() const;
     // The selected rows, ascending.
     std::vector<int> Indices() const;
 
   private:
+    int Count() const;
+
     int rowCount_ = 0;
     // Every row counts as selected, except those listed below.
     bool all_ = false;
