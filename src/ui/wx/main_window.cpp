@@ -45,6 +45,11 @@ wxEND_EVENT_TABLE()
                                                         *files_, exit_, *about_, programName});
 }
 
+MainWindow::~MainWindow() {
+    // The list goes with the logic, before the window's controls.
+    list_->LetGo();
+}
+
 int MainWindow::RunModal() {
     dlg_->RunHandler(&CVorpaneDlg::OnInitDialog);
     Centre(wxBOTH);

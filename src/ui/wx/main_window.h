@@ -22,6 +22,7 @@ class MainWindow final : public wxDialog {
   public:
     // `programName` captions the file error report.
     explicit MainWindow(const std::string& programName);
+    ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser
     // and "Could NOT be opened" come first), then runs the window until it

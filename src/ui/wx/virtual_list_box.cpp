@@ -69,10 +69,17 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
 }
 
 VirtualListBox::~VirtualListBox() {
-    // GTK may still draw while the window goes; there is nothing left to read.
     if (tree_ != nullptr) {
-        gtk_tree_view_set_model(tree_, nullptr);
+        LetGo();
     }
+}
+
+void VirtualListBox::LetGo() {
+    gtk_tree_view_set_model(tree_, nullptr);
+    list_ = nullptr;
+    rowCount_ = 0;
+    selection_.Reset(0);
+    mirrored_ = -1;
 }
 
 void VirtualListBox::ShowRows(const CacheList& list) {

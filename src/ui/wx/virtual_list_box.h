@@ -24,6 +24,8 @@ class VirtualListBox final : public wxControl {
     // The rows are read from `list` whenever they are drawn, until the next
     // call.
     void ShowRows(const CacheList& list);
+    // Shows no rows and lets go of the list, which may then go first.
+    void LetGo();
 
     int Count() const { return rowCount_; }
     RowSelection& Selection() { return selection_; }
