@@ -80,7 +80,7 @@ void MainWindow::OnCharHook(wxKeyEvent& event) {
         return;
     }
     if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() &&
-        wxDynamicCast(FindFocus(), wxButton) == nullptr) {
+        dynamic_cast<wxButton*>(FindFocus()) == nullptr) {
         // Extract is the default button: Enter runs it unless a button has the focus.
         Dispatch(WindowEvent::ButtonClicked, IDC_EXTRACT);
         return;
