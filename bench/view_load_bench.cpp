@@ -1,20 +1,29 @@
-// Times loading a refreshed cache into the Linux list view, against the
-// refresh itself: vorpane_view_bench GAME_FOLDER [REPS]. Needs a display.
+// Times, in one process as the program does it, what follows the index pass
+// at start-up: marking the download batches, loading the list view and
+// showing the new main window until its rows are drawn.
+//
+//   vorpane_view_bench GAME_FOLDER [REPS]     needs a display; prints the
+//   medians in ms: all, batches, view load, show; then the rows shown
 #include <wx/app.h>
-#include <wx/frame.h>
-#include <wx/listbox.h>
+#include <wx/dialog.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
-#include "app/vorpane_dlg.h"
-#include "bench/quiet_services.h"
 #include "bench/timing.h"
+#include "cache/cache_index_file.h"
+#include "cache/cache_refresh.h"
+#include "cache/download_batches.h"
 #include "platform/file_system.h"
+#include "resource.h"
+#include "ui/cache_list.h"
+#include "ui/entry_order.h"
+#include "ui/main_template.h"
+#include "ui/wx/template_builder.h"
+#include "ui/wx/virtual_list_box.h"
 #include "ui/wx/wx_services.h"
 
 namespace {
@@ -23,6 +32,10 @@ class BenchApp : public wxApp {
   public:
     bool OnInit() override { return true; }
 };
+
+void OnDraw(GtkWidget*, cairo_t*, gpointer drawn) {
+    *static_cast<bool*>(drawn) = true;
+}
 
 }  // namespace
 
@@ -38,27 +51,49 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorpane_view_bench: no display\n");
         return 1;
     }
-    auto* frame = new wxFrame(nullptr, wxID_ANY, "Halden's Vorpane");
-    auto* list = new wxListBox(frame, wxID_ANY, wxDefaultPosition, wxSize(450, 350), 0, nullptr,
-                               wxLB_MULTIPLE | wxLB_NEEDED_SB);
-    frame->Show();
-    WxListView view(*list);
-
-    QuietDialog quiet(argv[1]);
-
-    std::vector<double> refresh, load;
+    const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+    const std::string cacheDir = std::string(argv[1]) + "/Cache/";
+    CacheList list;
+    std::vector<double> all, batches, load, show;
     for (int r = 0; r < reps; ++r) {
-        refresh.push_back(quiet.TimeRefresh());
+        auto* dialog = new wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
+                                    wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+        BuildFromTemplate(*dialog, main_template::kDialog);
+        auto* box = dynamic_cast<VirtualListBox*>(dialog->FindWindow(IDC_CACHE_LIST));
+        WxListView view(*box);
+        bool drawn = false;
+        g_signal_connect_after(box->TreeView(), "draw", G_CALLBACK(OnDraw), &drawn);
 
-        // Until the rows are laid out and on screen, not just handed over.
+        list.Clear();
+        CacheIndexFile index(*files);
+        if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
+            std::fprintf(stderr, "vorpane_view_bench: no cache.ini in %s\n", cacheDir.c_str());
+            return 1;
+        }
+        AddCachedFiles(index, cacheDir, *files, list);
+        index.CloseCacheIndex();
+
         const auto start = BenchClock::now();
-        view.ShowEntries(quiet.List());
-        list->Update();
+        MarkDownloadBatches(list, kEntryPrefixLength);
+        const auto marked = BenchClock::now();
+        view.ShowEntries(list);
+        const auto loaded = BenchClock::now();
+        dialog->Centre(wxBOTH);
+        dialog->Show();
+        const auto deadline = loaded + std::chrono::seconds(10);
+        while (!drawn && BenchClock::now() < deadline) {
+            wxTheApp->Yield(true);
+        }
+        const auto end = BenchClock::now();
+        all.push_back(Milliseconds(end - start));
+        batches.push_back(Milliseconds(marked - start));
+        load.push_back(Milliseconds(loaded - marked));
+        show.push_back(Milliseconds(end - loaded));
+        dialog->Destroy();
         wxTheApp->Yield(true);
-        load.push_back(Milliseconds(BenchClock::now() - start));
     }
-    std::printf("%.2f %.2f %d\n", Median(load), Median(refresh), quiet.List().Count());
-    frame->Destroy();
+    std::printf("%.2f %.2f %.2f %.2f %d\n", Median(all), Median(batches), Median(load),
+                Median(show), list.Count());
     wxEntryCleanup();
     return 0;
 }

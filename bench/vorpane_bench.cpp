@@ -1,173 +1,180 @@
-// Times the refresh and the compaction on generated caches against what the
-// file system itself costs, loading the rows into the Linux list view against
-// the refresh, and the peak memory of a refresh.
+// Times what the player feels, on generated caches, each figure against its
+// goal: launch until the window is mapped, against the floor (bench/floor.c:
+// read cache.ini, open + statx + close every listed file, sort the rows);
+// the index pass against the same floor; marking the batches, loading the
+// view and showing the window; key until repaint for Down, End, Space and
+// Ctrl+A on the largest cache; Compact until the list is drawn again; the
+// peak memory over an empty start; and the compaction against its floor.
+// The program is timed from outside in a private X display (Xvfb, XTest,
+// XDamage); medians of interleaved runs.
 //
-//   vorpane_bench [--reps R] [--dir D] [N ...]     (default: 10000 100000)
-//   vorpane_bench --refresh-only D                 (one refresh, prints peak memory)
+//   vorpane_bench [--reps R] [--dir D] [N ...]     (default: 9, 10000 100000)
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "app/vorpane_dlg.h"
 #include "bench/file_system_floor.h"
+#include "bench/game_folder.h"
+#include "bench/launch.h"
 #include "bench/quiet_services.h"
 #include "bench/timing.h"
+#include "bench/x_display.h"
+#include "cache/cache_index_file.h"
+#include "cache/cache_refresh.h"
 #include "ops/compact.h"
 #include "platform/file_system.h"
+#include "ui/cache_list.h"
 #include "ui/entry_order.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A cache as years of play leave it: downloads in batches of a few files,
-// each file arriving when the one before it has come in at a modem-to-DSL
-// rate, names of every kind, and a few lines whose file is long gone.
-void GenerateGame(const fs::path& root, int count) {
-    fs::remove_all(root);
-    fs::create_directories(root / "Cache");
-    for (const char* folder : {"Maps", "Textures", "Music", "Sounds", "System"}) {
-        fs::create_directories(root / folder);
-    }
-    std::mt19937_64 random(static_cast<std::uint64_t>(count));
-    const char* kinds[] = {"DM-%s%d.unr",    "CTF-%s%d.unr", "%sTex%d.utx",  "%sMusic%d.umx",
-                           "%sSounds%d.uax", "%sPack%d.u",   "%sPack%d.int", "%s%d"};
-    const char* words[] = {"Deck", "Face", "Morpheus", "Phobos", "Curse", "Ultra", "Bot", "Rocket"};
-    std::ofstream index(root / "Cache" / "cache.ini", std::ios::binary);
-    index << "[Cache]\r\n";
-    auto time =
-        std::chrono::sys_days{std::chrono::year{2005} / 1 / 1} + std::chrono::milliseconds{0};
-    for (int i = 0; i < count; ++i) {
-        if (random() % 8 == 0) {
-            time += std::chrono::hours{1 + random() % 200};  // the next server, another day
-        }
-        char key[33];
-        std::snprintf(key, sizeof key, "%016llX%016llX", static_cast<unsigned long long>(random()),
-                      static_cast<unsigned long long>(random()));
-        char name[64];
-        std::snprintf(name, sizeof name, kinds[random() % std::size(kinds)],
-                      words[random() % std::size(words)], i);
-        // Sizes from empty to a few MiB, most of them small.
-        const std::uint64_t size =
-            random() % 50 == 0 ? 0 : (std::uint64_t{1} << (random() % 22)) + random() % 4096;
-        index << key << '=' << name << "\r\n";
-        if (random() % 100 == 0) {
-            continue;  // listed, but gone from the cache
-        }
-        const fs::path file = root / "Cache" / (std::string(key) + ".uxx");
-        std::ofstream(file, std::ios::binary).put('U');
-        fs::resize_file(file, size);  // sparse: the disk stays small
-        fs::last_write_time(file, std::chrono::file_clock::from_sys(time));
-        time += std::chrono::milliseconds{size * 1000 / 5120 + random() % 3000};
-    }
-    index << "\r\n";
-}
-
-struct Figures {
-    double refresh, refreshFloor, compact, compactFloor;
-    int entries;
+struct Sample {
+    std::vector<double> floor, mapped, indexPass, compact, compactFloor, peak, command;
+    std::map<std::string, std::vector<double>> keys;
+    // From the view bench: all, batches, view load, show.
+    double view[4] = {-1, -1, -1, -1};
 };
 
-Figures Measure(const fs::path& root, int reps) {
-    QuietDialog quiet(
-        root.string());  // its first refresh warms the caches the floor also finds warm
-
-    std::vector<double> refresh, refreshFloor, compact, compactFloor;
-    const std::string& index = quiet.indexPath;
-    for (int r = 0; r < reps; ++r) {
-        refresh.push_back(quiet.TimeRefresh());
-
-        auto start = BenchClock::now();
-        FloorRefresh(index, quiet.cacheDir);
-        refreshFloor.push_back(Milliseconds(BenchClock::now() - start));
-
-        start = BenchClock::now();
-        WriteCompactedIndex(quiet.List(), quiet.cacheDir, index, kEntryPrefixLength, *quiet.files);
-        compact.push_back(Milliseconds(BenchClock::now() - start));
-
-        std::ostringstream bytes;
-        bytes << std::ifstream(index, std::ios::binary).rdbuf();
-        start = BenchClock::now();
-        FloorReplace(index, bytes.str());
-        compactFloor.push_back(Milliseconds(BenchClock::now() - start));
-    }
-    if (quiet.services.boxes != 0) {
-        std::fprintf(stderr, "vorpane_bench: the program reported %d failures\n",
-                     quiet.services.boxes);
-        std::exit(1);
-    }
-    return {Median(refresh), Median(refreshFloor), Median(compact), Median(compactFloor),
-            quiet.List().Count()};
+double MedianOf(const std::vector<double>& values) {
+    std::vector<double> measured;
+    std::copy_if(values.begin(), values.end(), std::back_inserter(measured),
+                 [](double v) { return v >= 0; });
+    return measured.empty() ? -1 : Median(measured);
 }
 
-// Peak resident memory of this process in MiB, where the system tells it.
-double PeakMemoryMiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stod(line.substr(6)) / 1024.0;
-        }
-    }
-    return -1;
-}
-
-double MeasurePeakMemory(const char* self, const fs::path& root) {
-    const fs::path out = root / "peak.txt";
-    const std::string command = std::string("'") + self + "' --refresh-only '" + root.string() +
-                                "' > '" + out.string() + "'";
-    if (std::system(command.c_str()) != 0) {
+// The index pass as the program runs it: read, open + statx, format, sort.
+double TimeIndexPass(const std::string& cacheDir, FileSystem& files) {
+    CacheList list;
+    const auto start = BenchClock::now();
+    CacheIndexFile index(files);
+    if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
         return -1;
     }
-    double peak = -1;
-    std::ifstream(out) >> peak;
-    return peak;
+    AddCachedFiles(index, cacheDir, files, list);
+    index.CloseCacheIndex();
+    return Milliseconds(BenchClock::now() - start);
 }
 
-// Loading the rows into the Linux list view, timed by its own program in a
-// private X display; nothing where that program was not built.
-void MeasureViewLoad(const char* self, const fs::path& root, int n, int reps) {
-    const fs::path viewBench = fs::path(self).parent_path() / "vorpane_view_bench";
-    if (!fs::exists(viewBench)) {
-        std::printf("N=%-7d view load: not measured (the Linux program is not built)\n", n);
-        return;
-    }
+void TimeCompaction(const fs::path& root, Sample& sample) {
+    QuietDialog quiet(root.string());
+    const std::string& index = quiet.indexPath;
+    std::ostringstream before;
+    before << std::ifstream(index, std::ios::binary).rdbuf();
+    auto start = BenchClock::now();
+    WriteCompactedIndex(quiet.List(), quiet.cacheDir, index, kEntryPrefixLength, *quiet.files);
+    sample.compact.push_back(Milliseconds(BenchClock::now() - start));
+    std::ostringstream bytes;
+    bytes << std::ifstream(index, std::ios::binary).rdbuf();
+    start = BenchClock::now();
+    FloorReplace(index, bytes.str());
+    sample.compactFloor.push_back(Milliseconds(BenchClock::now() - start));
+    // The next runs list the same lines.
+    FloorReplace(index, before.str());
+}
+
+void RunViewBench(const fs::path& viewBench, const std::string& display, const fs::path& root,
+                  int reps, Sample& sample) {
     const fs::path out = root / "view.txt";
-    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' '" + viewBench.string() +
-                                "' '" + root.string() + "' " + std::to_string(reps) + " > '" +
-                                out.string() + "' 2>/dev/null";
-    double load = -1, refresh = -1;
+    const std::string command = "DISPLAY=" + display + " NO_AT_BRIDGE=1 GTK_THEME=Adwaita '" +
+                                viewBench.string() + "' '" + root.string() + "' " +
+                                std::to_string(reps) + " > '" + out.string() + "' 2>/dev/null";
     if (std::system(command.c_str()) == 0) {
-        std::ifstream(out) >> load >> refresh;
+        std::ifstream(out) >> sample.view[0] >> sample.view[1] >> sample.view[2] >> sample.view[3];
     }
-    if (load < 0) {
-        std::printf("N=%-7d view load: not measured (no X display: xvfb-run failed)\n", n);
-        return;
+}
+
+// One line of the table: a figure per N, then its goal at the largest N.
+class Table {
+  public:
+    explicit Table(std::vector<int> sizes) : sizes_(std::move(sizes)) {}
+
+    void Header(int reps) const {
+        std::printf("vorpane_bench: medians of %d interleaved runs; %u cores; warm caches\n\n",
+                    reps, std::thread::hardware_concurrency());
+        std::printf("%-44s", "");
+        for (const int n : sizes_) {
+            std::printf("%14s", ("N = " + Thousands(n)).c_str());
+        }
+        std::printf("    goal at N = %s\n", Thousands(sizes_.back()).c_str());
     }
-    std::printf("N=%-7d view load   %9.2f ms   refresh %7.2f ms   ratio %.2f\n", n, load, refresh,
-                load / refresh);
+
+    // `goal` is empty for a figure without one; `atMost` the bound.
+    void Row(const std::string& label, const std::vector<double>& values, const char* unit,
+             const std::string& goal = "", double atMost = 0) const {
+        std::printf("%-44s", label.c_str());
+        for (const double v : values) {
+            std::printf("%14s", v < 0 ? "-" : Format(v, unit).c_str());
+        }
+        for (std::size_t i = values.size(); i < sizes_.size(); ++i) {
+            std::printf("%14s", "");
+        }
+        if (!goal.empty()) {
+            const double last = values.back();
+            std::printf("    %-12s %s", goal.c_str(),
+                        last < 0         ? "not measured"
+                        : last <= atMost ? "met"
+                                         : "MISSED");
+        }
+        std::printf("\n");
+    }
+
+  private:
+    static std::string Thousands(int n) {
+        const std::string digits = std::to_string(n);
+        std::string grouped;
+        for (std::size_t i = 0; i < digits.size(); ++i) {
+            if (i > 0 && (digits.size() - i) % 3 == 0) {
+                grouped += ',';
+            }
+            grouped += digits[i];
+        }
+        return grouped;
+    }
+    static std::string Format(double v, const char* unit) {
+        char text[32];
+        std::snprintf(text, sizeof text,
+                      v < 10    ? "%.2f %s"
+                      : v < 100 ? "%.1f %s"
+                                : "%.0f %s",
+                      v, unit);
+        return text;
+    }
+
+    std::vector<int> sizes_;
+};
+
+std::vector<double> Each(const std::vector<int>& sizes, const std::function<double(int)>& figure) {
+    std::vector<double> values;
+    for (const int n : sizes) {
+        values.push_back(figure(n));
+    }
+    return values;
+}
+
+double Ratio(double a, double b) {
+    return a < 0 || b <= 0 ? -1 : a / b;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int reps = 5;
+    int reps = 9;
     fs::path dir = fs::temp_directory_path() / "vorpane-bench";
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--refresh-only" && i + 1 < argc) {
-            const QuietDialog refreshed(argv[++i]);
-            std::printf("%.1f\n", PeakMemoryMiB());
-            return 0;
-        }
         if (arg == "--reps" && i + 1 < argc) {
             reps = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--dir" && i + 1 < argc) {
@@ -179,28 +186,128 @@ int main(int argc, char** argv) {
     if (sizes.empty()) {
         sizes = {10'000, 100'000};
     }
+    std::sort(sizes.begin(), sizes.end());
+    const fs::path self = fs::canonical("/proc/self/exe");
+    const fs::path program = self.parent_path().parent_path() / "vorpane";
+    const fs::path floor = self.parent_path() / "vorpane_floor";
 
-    std::map<int, double> refreshTimes;
-    for (const int n : sizes) {
-        const fs::path root = dir / ("game-" + std::to_string(n));
+    std::vector<int> games = sizes;
+    games.insert(games.begin(), 0);  // the empty start
+    std::map<int, fs::path> roots, prefixes;
+    for (const int n : games) {
+        roots[n] = dir / ("game-" + std::to_string(n));
         const auto start = BenchClock::now();
-        GenerateGame(root, n);
-        std::printf("N=%d: generated %s in %.1f s\n", n, root.c_str(),
-                    Milliseconds(BenchClock::now() - start) / 1000);
-        const Figures f = Measure(root, reps);
-        refreshTimes[n] = f.refresh;
-        std::printf("N=%-7d refresh     %9.2f ms   floor %9.2f ms   ratio %.2f   (%d rows)\n", n,
-                    f.refresh, f.refreshFloor, f.refresh / f.refreshFloor, f.entries);
-        std::printf("N=%-7d compaction  %9.2f ms   floor %9.2f ms   ratio %.2f\n", n, f.compact,
-                    f.compactFloor, f.compact / f.compactFloor);
-        MeasureViewLoad(argv[0], root, n, reps);
-        std::printf("N=%-7d peak memory of a refresh: %.1f MiB\n", n,
-                    MeasurePeakMemory(argv[0], root));
-        std::fflush(stdout);
+        GenerateGame(roots[n], n);
+        prefixes[n] = WritePrefixFor(roots[n]);
+        std::fprintf(stderr, "vorpane_bench: generated %s in %.1f s\n", roots[n].c_str(),
+                     Milliseconds(BenchClock::now() - start) / 1000);
     }
-    if (refreshTimes.count(10'000) && refreshTimes.count(100'000)) {
-        std::printf("refresh growth 100000 / 10000: %.2f\n",
-                    refreshTimes[100'000] / refreshTimes[10'000]);
+
+    std::map<int, Sample> samples;
+    const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+    XDisplay x;
+    if (!x.Ok()) {
+        std::fprintf(stderr,
+                     "vorpane_bench: no private X display (Xvfb with XTEST and "
+                     "DAMAGE): the program is not timed from outside\n");
     }
+    // Every kind of run once before timing: the caches are then as warm as
+    // a player's after the first start.
+    for (int r = -1; r < reps; ++r) {
+        for (const int n : games) {
+            Sample& sample = samples[n];
+            const std::string cacheDir = roots[n].string() + "/Cache/";
+            const bool keep = r >= 0;
+            const double floorRun = n > 0 ? TimeRun({floor.string(), cacheDir}) : -1;
+            const double indexPass = TimeIndexPass(cacheDir, *files);
+            LaunchFigures launch;
+            if (x.Ok()) {
+                launch = Launch(x, program, prefixes[n], dir / "home", n == sizes.back());
+            }
+            if (!keep) {
+                continue;
+            }
+            sample.floor.push_back(floorRun);
+            sample.indexPass.push_back(indexPass);
+            sample.mapped.push_back(launch.mapped);
+            sample.peak.push_back(launch.peakMiB);
+            sample.command.push_back(launch.command);
+            for (const auto& [key, times] : launch.keys) {
+                sample.keys[key].insert(sample.keys[key].end(), times.begin(), times.end());
+            }
+            if (n > 0) {
+                TimeCompaction(roots[n], sample);
+            }
+        }
+        std::fprintf(stderr, "vorpane_bench: run %d of %d done\n", r + 1, reps);
+    }
+    const fs::path viewBench = self.parent_path() / "vorpane_view_bench";
+    for (const int n : sizes) {
+        if (x.Ok()) {
+            RunViewBench(viewBench, x.Name(), roots[n], reps, samples[n]);
+        }
+    }
+
+    const Table table(sizes);
+    table.Header(reps);
+    const auto median = [&](std::vector<double> Sample::*field) {
+        return Each(sizes, [&](int n) { return MedianOf(samples[n].*field); });
+    };
+    const std::vector<double> floorMs = median(&Sample::floor);
+    const std::vector<double> mapped = median(&Sample::mapped);
+    const std::vector<double> indexPass = median(&Sample::indexPass);
+    const auto against = [&](const std::vector<double>& values) {
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            ratios.push_back(Ratio(values[i], floorMs[i]));
+        }
+        return ratios;
+    };
+    table.Row("floor: read, open+statx+close, sort (C)", floorMs, "ms");
+    table.Row("launch -> window mapped", mapped, "ms");
+    table.Row("  against the floor", against(mapped), "x", "<= 1.2 x", 1.2);
+    table.Row("index pass: read, open+statx, format, sort", indexPass, "ms");
+    table.Row("  against the floor", against(indexPass), "x", "<= 0.8 x", 0.8);
+    table.Row("batches + view load + show", Each(sizes, [&](int n) { return samples[n].view[0]; }),
+              "ms", "<= 60 ms", 60);
+    table.Row("  batches", Each(sizes, [&](int n) { return samples[n].view[1]; }), "ms");
+    table.Row("  view load", Each(sizes, [&](int n) { return samples[n].view[2]; }), "ms");
+    table.Row("  show until the rows are drawn",
+              Each(sizes, [&](int n) { return samples[n].view[3]; }), "ms");
+    const std::vector<double> peak = median(&Sample::peak);
+    const double emptyPeak = MedianOf(samples[0].peak);
+    table.Row("peak memory (max RSS)", peak, "MiB", "<= 64 MiB", 64);
+    table.Row("  per entry over the empty start",
+              Each(sizes,
+                   [&](int n) {
+                       const double p = MedianOf(samples[n].peak);
+                       return p < 0 || emptyPeak < 0 ? -1 : (p - emptyPeak) * 1024 * 1024 / n;
+                   }),
+              "B", "<= 250 B", 250);
+    std::printf("  (the empty start: launch -> mapped %.0f ms, peak memory %.1f MiB)\n",
+                MedianOf(samples[0].mapped), emptyPeak);
+    if (samples.count(10'000) && samples.count(100'000)) {
+        const double growth =
+            Ratio(MedianOf(samples[100'000].mapped), MedianOf(samples[10'000].mapped));
+        table.Row("launch -> mapped, 100,000 / 10,000", {growth}, "", "<= 10.5", 10.5);
+    }
+    const Sample& largest = samples[sizes.back()];
+    for (const char* key : {"Down", "End", "Space", "Ctrl+A"}) {
+        const auto found = largest.keys.find(key);
+        std::vector<double> values(sizes.size() - 1, -1);
+        values.push_back(found == largest.keys.end() ? -1 : MedianOf(found->second));
+        table.Row(std::string("key -> repaint: ") + key, values, "ms", "<= 16 ms", 16);
+    }
+    std::vector<double> command(sizes.size() - 1, -1);
+    command.push_back(MedianOf(largest.command));
+    table.Row("Compact -> rebuilt list drawn", command, "ms");
+    table.Row("compaction", median(&Sample::compact), "ms");
+    table.Row("  against its floor (write, flush, rename)",
+              Each(sizes,
+                   [&](int n) {
+                       return Ratio(MedianOf(samples[n].compact),
+                                    MedianOf(samples[n].compactFloor));
+                   }),
+              "x");
     return 0;
 }

@@ -1,7 +1,7 @@
 # vorpane: the wxWidgets (GTK 3) front end on the core, and its installation.
 find_package(wxWidgets 3.2 REQUIRED COMPONENTS core base)
 include(${wxWidgets_USE_FILE})
-# GTK itself, for what wxWidgets does not reach: the list's caret.
+# GTK itself, for what wxWidgets does not reach: the list's tree view and its model.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 include(GNUInstallDirs)
@@ -21,9 +21,11 @@ add_executable(vorpane
   src/ui/wx/about_dlg.cpp
   src/ui/wx/main_window.cpp
   src/ui/wx/program_icon.cpp
+  src/ui/wx/row_model.cpp
   src/ui/wx/template_builder.cpp
   src/ui/wx/text_layout.cpp
   src/ui/wx/toggle_list.cpp
+  src/ui/wx/virtual_list_box.cpp
   src/ui/wx/vorpane_app.cpp
   src/ui/wx/wx_services.cpp
   ${CMAKE_BINARY_DIR}/generated/program_icon_data.cpp

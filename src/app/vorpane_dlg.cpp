@@ -20,6 +20,9 @@ void CVorpaneDlg::RunHandler(Handler handler) {
     try {
         (this->*handler)();
     } catch (const FileError& error) {
+        // The view draws its rows from the list: it must know what the list
+        // holds before the box lets the window repaint.
+        SyncView();
         m_services.boxes.Show(error.ReportText(), m_services.programName, BoxStyle::Stop);
     }
     SyncView();

@@ -43,8 +43,8 @@ class CVorpaneDlg {
     using Handler = void (CVorpaneDlg::*)();
 
     // Runs a handler as every window message is run: a FileError is shown as
-    // the file error report and ends the handler, and the view then shows
-    // the list as it stands.
+    // the file error report and ends the handler; the view shows the list as
+    // it stands, behind the report too.
     void RunHandler(Handler handler);
 
     // Fills the list before the window is first shown.

@@ -1,7 +1,7 @@
 #include "cache/cache_refresh.h"
 
 #include <algorithm>
-#include <utility>
+#include <optional>
 #include <vector>
 
 #include "base/file_error.h"
@@ -14,6 +14,10 @@
 
 namespace {
 
+// Index lines are taken this many at a time: enough that the file queries
+// of one batch can be spread, few enough that a batch costs little memory.
+constexpr std::size_t kBatchLines = 8192;
+
 // A key that would reach outside the cache folder, or that no system can
 // pass on as a file name, names no cache file.
 bool KeyCanNameCacheFile(std::string_view key) {
@@ -22,25 +26,57 @@ bool KeyCanNameCacheFile(std::string_view key) {
     return plain && key != "." && key != "..";
 }
 
-void ReadEntries(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
-                 std::vector<CacheListEntry>& entries) {
-    std::string line;
-    std::string path;
+// Index lines that name a cache file, in file order; the strings are
+// reused from batch to batch.
+struct IndexedFiles {
+    std::size_t count = 0;
+    std::vector<std::string> fileNames;  // key and extension
+    std::vector<std::string> names;      // as recorded
+
+    void Add(const IndexEntry& entry) {
+        if (count == fileNames.size()) {
+            fileNames.emplace_back();
+            names.emplace_back();
+        }
+        fileNames[count].assign(entry.key).append(kCacheFileExtension);
+        names[count].assign(entry.name);
+        ++count;
+    }
+};
+
+// Reads up to a batch of lines that name a cache file; false at the end.
+bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
+    batch.count = 0;
     IndexEntry entry;
-    while (index.ReadIndexLine(line)) {
-        if (!ParseIndexLine(line, entry) || !KeyCanNameCacheFile(entry.key)) {
+    while (batch.count < kBatchLines) {
+        if (!index.ReadIndexLine(line)) {
+            return false;
+        }
+        if (ParseIndexLine(line, entry) && KeyCanNameCacheFile(entry.key)) {
+            batch.Add(entry);
+        }
+    }
+    return true;
+}
+
+// Asks for the batch's files at once, so that the system may spread the
+// queries, then appends an entry for each file that opened, in file order.
+void AppendOpenable(IndexedFiles& batch, const std::string& cacheDir, FileSystem& files,
+                    CacheList& list) {
+    batch.fileNames.resize(batch.count);
+    batch.names.resize(batch.count);
+    const std::vector<std::optional<CacheFileInfo>> infos =
+        files.QueryCacheFiles(cacheDir, batch.fileNames);
+    std::string text;
+    for (std::size_t i = 0; i < batch.count; ++i) {
+        if (!infos[i]) {
             continue;
         }
-        path.assign(cacheDir).append(entry.key).append(kCacheFileExtension);
-        const std::optional<CacheFileInfo> info = files.QueryCacheFile(path);
-        if (!info) {
-            continue;
-        }
-        std::string text;
-        text.reserve(kEntryPrefixLength + entry.name.size());
-        AppendTimeStamp(text, info->created);
-        text.append(kPrefixGap).append(entry.name);
-        entries.push_back(CacheListEntry{std::move(text), MakeCacheRecord(path, info->size)});
+        text.clear();
+        AppendTimeStamp(text, infos[i]->created);
+        text.append(kPrefixGap).append(batch.names[i]);
+        // The record: the file's path, then its size.
+        list.Append(text, cacheDir, MakeCacheRecord(batch.fileNames[i], infos[i]->size));
     }
 }
 
@@ -48,13 +84,18 @@ void ReadEntries(CacheIndexFile& index, const std::string& cacheDir, FileSystem&
 
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list) {
-    std::vector<CacheListEntry> entries;
+    IndexedFiles batch;
+    std::string line;
     try {
-        ReadEntries(index, cacheDir, files, entries);
+        for (bool more = true; more;) {
+            more = ReadBatch(index, line, batch);
+            AppendOpenable(batch, cacheDir, files, list);
+        }
     } catch (const FileError&) {
         // The list keeps what was read before the failure.
-        list.AddEntries(std::move(entries));
+        AppendOpenable(batch, cacheDir, files, list);
+        list.SortAppended();
         throw;
     }
-    list.AddEntries(std::move(entries));
+    list.SortAppended();
 }

@@ -1,6 +1,5 @@
 #include "cache/download_batches.h"
 
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,7 +25,7 @@ namespace {
 
 // Gives what the plain walk gives (index i over the list, inserting each
 // separator at its sorted place and then stepping i past it) in one pass,
-// building the result in a new vector instead of inserting into the list.
+// collecting the separators and inserting them all at the end.
 //
 // Within the entries of one prefix the order is: entries without a name,
 // separators, named entries. A new separator goes in front of the
@@ -35,84 +34,77 @@ namespace {
 // inserted separator, therefore steps over the entry that follows it.
 class BatchMarker {
   public:
-    BatchMarker(std::vector<CacheListEntry> entries, std::size_t prefixLen)
-        : in_(std::move(entries)), prefixLen_(prefixLen) {
-        out_.reserve(in_.size() + in_.size() / 4 + 1);
-    }
+    BatchMarker(const CacheList& list, std::size_t prefixLen)
+        : list_(list), prefixLen_(prefixLen) {}
 
-    std::vector<CacheListEntry> Run() {
-        std::size_t begin = 0;
-        while (begin < in_.size()) {
-            std::size_t end = begin + 1;
-            while (end < in_.size() && SamePrefix(in_[begin].text, in_[end].text)) {
+    std::vector<CacheList::Insertion> Run() {
+        const int count = list_.Count();
+        int begin = 0;
+        while (begin < count) {
+            int end = begin + 1;
+            while (end < count && SamePrefix(list_.Text(begin), list_.Text(end))) {
                 ++end;
             }
             MarkGroup(begin, end);
             begin = end;
         }
-        return std::move(out_);
+        return std::move(insertions_);
     }
 
   private:
-    // Whether the entry at list position `position` opens a batch.
-    bool Opens(const CacheListEntry& entry, std::size_t position) {
-        const FileTime time = EntryTime(entry.text);
+    // Whether the entry `row`, at list position `position`, opens a batch.
+    bool Opens(int row, std::size_t position) {
+        if (!list_.RecordInto(row, record_)) {
+            return false;
+        }
+        const FileTime time = EntryTime(list_.Text(row));
         const bool opens = position != 0 && time >= prevEnd_;
-        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(*entry.record));
+        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(record_));
         return opens;
     }
 
-    void MarkGroup(std::size_t begin, std::size_t end) {
-        std::size_t namedBegin = begin;
-        while (namedBegin < end && ClassifyEntry(in_[namedBegin].text) == EntryKind::EmptyName) {
+    void MarkGroup(int begin, int end) {
+        int namedBegin = begin;
+        while (namedBegin < end && ClassifyEntry(list_.Text(namedBegin)) == EntryKind::EmptyName) {
             ++namedBegin;
         }
-        const std::size_t base = out_.size();
-        separators_.clear();
-
-        for (std::size_t k = begin; k < namedBegin;) {
-            const CacheListEntry& entry = in_[k];
-            if (entry.record && Opens(entry, base + (k - begin))) {
-                separators_.push_back(SeparatorFor(entry));
+        // Where the group starts once the separators before it are in.
+        const std::size_t base = static_cast<std::size_t>(begin) + insertions_.size();
+        std::size_t added = 0;
+        for (int k = begin; k < namedBegin;) {
+            if (Opens(k, base + static_cast<std::size_t>(k - begin))) {
+                Separate(k, namedBegin);
+                ++added;
                 k += 2;
             } else {
                 ++k;
             }
         }
-        for (std::size_t k = namedBegin; k < end; ++k) {
-            const CacheListEntry& entry = in_[k];
-            const std::size_t position =
-                base + (namedBegin - begin) + separators_.size() + (k - namedBegin);
-            if (entry.record && Opens(entry, position)) {
-                separators_.push_back(SeparatorFor(entry));
+        for (int k = namedBegin; k < end; ++k) {
+            if (Opens(k, base + added + static_cast<std::size_t>(k - begin))) {
+                Separate(k, namedBegin);
+                ++added;
             }
         }
-
-        auto source = std::make_move_iterator(in_.begin());
-        out_.insert(out_.end(), source + static_cast<std::ptrdiff_t>(begin),
-                    source + static_cast<std::ptrdiff_t>(namedBegin));
-        for (std::string& text : separators_) {
-            out_.push_back(CacheListEntry{std::move(text), std::nullopt});
-        }
-        out_.insert(out_.end(), source + static_cast<std::ptrdiff_t>(namedBegin),
-                    source + static_cast<std::ptrdiff_t>(end));
     }
 
-    std::string SeparatorFor(const CacheListEntry& entry) const {
-        std::string text = entry.text.substr(0, prefixLen_);
+    // A separator for the batch that `row` opens, in front of the group's
+    // named entries.
+    void Separate(int row, int namedBegin) {
+        std::string text(list_.Text(row).substr(0, prefixLen_));
         text.append(kSeparatorDashes);
-        return text;
+        insertions_.push_back(CacheList::Insertion{namedBegin, std::move(text)});
     }
 
-    std::vector<CacheListEntry> in_;
-    std::vector<CacheListEntry> out_;
-    std::vector<std::string> separators_;
+    const CacheList& list_;
     std::size_t prefixLen_;
+    std::vector<CacheList::Insertion> insertions_;
+    std::string record_;
     FileTime prevEnd_ = 0;
 };
 
 }  // namespace
 
 void MarkDownloadBatches(CacheList& list, std::size_t prefixLen) {
-    list.Assign(BatchMarker(list.Release(), prefixLen).Run());
+    list.Insert(BatchMarker(list, prefixLen).Run());
 }

@@ -1,6 +1,7 @@
 #include "ops/compact.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "cache/cache_index_file.h"
@@ -20,14 +21,15 @@ void WriteCompactedIndex(const CacheList& list, const std::string& cacheDir,
     CacheIndexFile index(files);
     index.CreateCacheIndex(cacheIniPath);
     index.WriteIndexText("[Cache]\n");
-    for (const CacheListEntry& entry : list.Entries()) {
-        if (!entry.record) {
+    std::string entryRecord;
+    for (int i = 0; i < list.Count(); ++i) {
+        if (!list.RecordInto(i, entryRecord)) {
             continue;
         }
-        const std::string_view record = *entry.record;
+        const std::string_view record = entryRecord;
         const std::size_t keyEnd = record.size() - std::min(record.size(), kRecordTailAfterKey);
         const std::size_t keyBegin = std::min(cacheDir.size(), keyEnd);
-        const std::string_view text = entry.text;
+        const std::string_view text = list.Text(i);
         index.WriteIndexEntry(record.substr(keyBegin, keyEnd - keyBegin),
                               text.substr(std::min(prefixLen, text.size())));
     }

@@ -7,10 +7,11 @@ std::vector<SelectedFile> SelectedFiles(const CacheList& list, const std::vector
                                         std::size_t prefixLen) {
     std::vector<SelectedFile> files;
     for (const int row : rows) {
-        if (const std::string* record = list.Record(row)) {
-            const std::string& text = list.Text(row);
-            files.push_back(SelectedFile{std::string(RecordPath(*record)),
-                                         text.size() > prefixLen ? text.substr(prefixLen) : ""});
+        if (const std::optional<std::string> record = list.Record(row)) {
+            const std::string_view text = list.Text(row);
+            files.push_back(
+                SelectedFile{std::string(RecordPath(*record)),
+                             std::string(text.size() > prefixLen ? text.substr(prefixLen) : "")});
         }
     }
     return files;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/file_error.h"
 #include "base/file_time.h"
@@ -43,6 +44,19 @@ class FileSystem {
     // Opens an existing regular file for reading (others may read it too),
     // takes its size and creation time and closes it; nothing if it cannot be opened.
     virtual std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) = 0;
+
+    // QueryCacheFile for each of `names` in `folder` (a path ending in a
+    // separator), answered in the order asked. A system may query several
+    // files at once.
+    virtual std::vector<std::optional<CacheFileInfo>> QueryCacheFiles(
+        const std::string& folder, const std::vector<std::string>& names) {
+        std::vector<std::optional<CacheFileInfo>> infos;
+        infos.reserve(names.size());
+        for (const std::string& name : names) {
+            infos.push_back(QueryCacheFile(folder + name));
+        }
+        return infos;
+    }
 
     // Opens an existing file for reading, not shared with other programs.
     // Null on failure.

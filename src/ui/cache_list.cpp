@@ -1,39 +1,36 @@
 #include "ui/cache_list.h"
 
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
 #include "ui/entry_order.h"
 
 namespace {
 
-bool EntryBefore(const CacheListEntry& a, const CacheListEntry& b) {
-    return CompareEntries(a.text, b.text) < 0;
-}
+constexpr std::size_t kBlockSize = 64 * 1024;
 
 // The game writes its index in the order the files came in, so entries
 // arrive in long sorted runs: merging the runs costs a fraction of a full sort.
-void SortMostlySorted(std::vector<CacheListEntry>& entries) {
+template <typename Iterator, typename Before>
+void SortMostlySorted(Iterator first, Iterator last, Before before) {
+    const auto count = static_cast<std::size_t>(last - first);
     std::vector<std::size_t> runs{0};
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-        if (EntryBefore(entries[i], entries[i - 1])) {
+    for (std::size_t i = 1; i < count; ++i) {
+        if (before(first[i], first[i - 1])) {
             runs.push_back(i);
         }
     }
-    runs.push_back(entries.size());
-    if (runs.size() > entries.size() / 16 + 2) {
-        std::stable_sort(entries.begin(), entries.end(), EntryBefore);
+    runs.push_back(count);
+    if (runs.size() > count / 16 + 2) {
+        std::stable_sort(first, last, before);
         return;
     }
-    const auto at = [&entries](std::size_t i) {
-        return entries.begin() + static_cast<std::ptrdiff_t>(i);
-    };
+    const auto at = [first](std::size_t i) { return first + static_cast<std::ptrdiff_t>(i); };
     while (runs.size() > 2) {
         std::vector<std::size_t> merged{0};
         std::size_t k = 0;
         for (; k + 2 < runs.size(); k += 2) {
-            std::inplace_merge(at(runs[k]), at(runs[k + 1]), at(runs[k + 2]), EntryBefore);
+            std::inplace_merge(at(runs[k]), at(runs[k + 1]), at(runs[k + 2]), before);
             merged.push_back(runs[k + 2]);
         }
         if (k + 1 < runs.size() && merged.back() != runs.back()) {
@@ -45,42 +42,169 @@ void SortMostlySorted(std::vector<CacheListEntry>& entries) {
 
 }  // namespace
 
-void CacheList::AddEntries(std::vector<CacheListEntry> entries) {
-    if (entries.empty()) {
+bool CacheList::RowBefore(const Row& a, const Row& b) {
+    return CompareEntries({a.bytes, a.textSize}, {b.bytes, b.textSize}) < 0;
+}
+
+char* CacheList::Store(std::size_t size) {
+    if (blocks_.empty() || blockSize_ - blockUsed_ < size) {
+        blockSize_ = std::max(kBlockSize, size);
+        blocks_.emplace_back(new char[blockSize_]);
+        blockUsed_ = 0;
+    }
+    char* at = blocks_.back().get() + blockUsed_;
+    blockUsed_ += size;
+    return at;
+}
+
+void CacheList::AppendRow(std::string_view text, const std::string_view* recordRest,
+                          unsigned char folder) {
+    const std::size_t recordSize = recordRest != nullptr ? 1 + recordRest->size() : 0;
+    char* bytes = Store(text.size() + recordSize);
+    std::copy(text.begin(), text.end(), bytes);
+    if (recordRest != nullptr) {
+        bytes[text.size()] = static_cast<char>(folder);
+        std::copy(recordRest->begin(), recordRest->end(), bytes + text.size() + 1);
+    }
+    rows_.push_back(
+        Row{bytes, static_cast<std::uint32_t>(text.size()),
+            recordRest != nullptr ? static_cast<std::uint32_t>(recordRest->size()) : kNoRecord});
+    KeepIfLongest(text);
+    ++revision_;
+}
+
+unsigned char CacheList::FolderIndex(std::string_view folder) {
+    for (std::size_t i = folders_.size(); i-- > 0;) {
+        if (folders_[i] == folder) {
+            return static_cast<unsigned char>(i);
+        }
+    }
+    if (folders_.size() == kNoFolder) {
+        return kNoFolder;
+    }
+    folders_.emplace_back(folder);
+    return static_cast<unsigned char>(folders_.size() - 1);
+}
+
+void CacheList::Append(std::string_view text, std::optional<std::string_view> record) {
+    AppendRow(text, record ? &*record : nullptr, kNoFolder);
+}
+
+void CacheList::Append(std::string_view text, std::string_view recordFolder,
+                       std::string_view recordRest) {
+    const unsigned char folder = FolderIndex(recordFolder);
+    if (folder != kNoFolder) {
+        AppendRow(text, &recordRest, folder);
         return;
     }
-    SortMostlySorted(entries);
-    if (entries_.empty()) {
-        entries_ = std::move(entries);
-    } else {
-        const auto middle = static_cast<std::ptrdiff_t>(entries_.size());
-        entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
-                        std::make_move_iterator(entries.end()));
-        std::inplace_merge(entries_.begin(), entries_.begin() + middle, entries_.end(),
-                           EntryBefore);
+    const std::string record = std::string(recordFolder).append(recordRest);
+    const std::string_view whole = record;
+    AppendRow(text, &whole, kNoFolder);
+}
+
+void CacheList::SortAppended() {
+    if (sorted_ == rows_.size()) {
+        return;
     }
+    const auto middle = rows_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+    SortMostlySorted(middle, rows_.end(), RowBefore);
+    std::inplace_merge(rows_.begin(), middle, rows_.end(), RowBefore);
+    sorted_ = rows_.size();
     ++revision_;
 }
 
-void CacheList::Assign(std::vector<CacheListEntry> entries) {
-    entries_ = std::move(entries);
-    ++revision_;
+void CacheList::AddEntries(const std::vector<CacheListEntry>& entries) {
+    for (const CacheListEntry& entry : entries) {
+        Append(entry.text,
+               entry.record ? std::optional<std::string_view>(*entry.record) : std::nullopt);
+    }
+    SortAppended();
 }
 
-std::vector<CacheListEntry> CacheList::Release() {
+void CacheList::Insert(const std::vector<Insertion>& insertions) {
+    if (insertions.empty()) {
+        return;
+    }
+    SortAppended();
+    // In place, from the back: every row moves once, and no second list of
+    // rows is needed.
+    std::size_t from = rows_.size();
+    rows_.resize(rows_.size() + insertions.size());
+    std::size_t to = rows_.size();
+    for (auto insertion = insertions.rbegin(); insertion != insertions.rend(); ++insertion) {
+        const auto before = static_cast<std::size_t>(std::max(insertion->before, 0));
+        while (from > before) {
+            rows_[--to] = rows_[--from];
+        }
+        char* bytes = Store(insertion->text.size());
+        std::copy(insertion->text.begin(), insertion->text.end(), bytes);
+        rows_[--to] = Row{bytes, static_cast<std::uint32_t>(insertion->text.size()), kNoRecord};
+        KeepIfLongest(insertion->text);
+    }
+    sorted_ = rows_.size();
     ++revision_;
-    return std::exchange(entries_, {});
 }
 
 void CacheList::Clear() {
-    entries_.clear();
+    rows_.clear();
+    folders_.clear();
+    blocks_.clear();
+    blockSize_ = 0;
+    blockUsed_ = 0;
+    sorted_ = 0;
+    longest_.clear();
     ++revision_;
 }
 
-const std::string* CacheList::Record(int index) const {
+std::string_view CacheList::Text(int index) const {
+    const Row& row = rows_.at(static_cast<std::size_t>(index));
+    return {row.bytes, row.textSize};
+}
+
+bool CacheList::RecordInto(int index, std::string& record) const {
     if (index < 0 || index >= Count()) {
-        return nullptr;
+        return false;
     }
-    const auto& record = entries_[static_cast<std::size_t>(index)].record;
-    return record ? &*record : nullptr;
+    const Row& row = rows_[static_cast<std::size_t>(index)];
+    if (row.recordSize == kNoRecord) {
+        return false;
+    }
+    const auto folder = static_cast<unsigned char>(row.bytes[row.textSize]);
+    record.assign(folder != kNoFolder ? std::string_view(folders_[folder]) : std::string_view());
+    record.append(row.bytes + row.textSize + 1, row.recordSize);
+    return true;
+}
+
+std::optional<std::string> CacheList::Record(int index) const {
+    std::string record;
+    if (!RecordInto(index, record)) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+CacheListEntry CacheList::Entry(int index) const {
+    return CacheListEntry{std::string(Text(index)), Record(index)};
+}
+
+std::vector<CacheListEntry> CacheList::Entries() const {
+    std::vector<CacheListEntry> entries;
+    entries.reserve(rows_.size());
+    for (int i = 0; i < Count(); ++i) {
+        entries.push_back(Entry(i));
+    }
+    return entries;
+}
+
+void CacheList::KeepIfLongest(std::string_view text) {
+    if (longest_.size() == kLongestKept && text.size() <= longest_.back().size()) {
+        return;
+    }
+    const auto at = std::upper_bound(
+        longest_.begin(), longest_.end(), text.size(),
+        [](std::size_t size, const std::string& kept) { return size > kept.size(); });
+    longest_.insert(at, std::string(text));
+    if (longest_.size() > kLongestKept) {
+        longest_.pop_back();
+    }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One row of the list: its text and, for a cache file, the record attached
@@ -14,27 +16,78 @@ struct CacheListEntry {
 
 // The main window's list, kept in entry order. The view shows it; the
 // revision tells the view whether anything changed since it last looked.
+// Texts and records are kept side by side in large blocks rather than
+// allocated one by one, and the folder every record starts with is kept
+// once: a list of 100,000 entries costs about what its own bytes do.
 class CacheList {
   public:
-    // Adds many entries at once: one sort instead of a shift per entry.
-    void AddEntries(std::vector<CacheListEntry> entries);
-    // Replaces the whole content with entries already in order.
-    void Assign(std::vector<CacheListEntry> entries);
-    // Hands the entries over, leaving the list empty.
-    std::vector<CacheListEntry> Release();
+    // Adds an entry at the end, out of order until SortAppended.
+    void Append(std::string_view text, std::optional<std::string_view> record);
+    // The same with a record in two parts: the folder, which many records
+    // share, and the rest.
+    void Append(std::string_view text, std::string_view recordFolder, std::string_view recordRest);
+    // Puts the entries appended since the last sort at their places in the
+    // list's order.
+    void SortAppended();
+    // Appends the entries and sorts them.
+    void AddEntries(const std::vector<CacheListEntry>& entries);
+
+    // An entry without a record to go in front of the entry at `before`.
+    struct Insertion {
+        int before;
+        std::string text;
+    };
+    // Inserts entries without records; `insertions` ascend by `before`,
+    // and those with the same `before` keep their order.
+    void Insert(const std::vector<Insertion>& insertions);
     void Clear();
 
-    // Null for an entry without a record and for an index out of range.
-    const std::string* Record(int index) const;
-    int Count() const { return static_cast<int>(entries_.size()); }
-    const std::string& Text(int index) const {
-        return entries_.at(static_cast<std::size_t>(index)).text;
-    }
+    int Count() const { return static_cast<int>(rows_.size()); }
+    std::string_view Text(int index) const;
+    // Nothing for an entry without a record and for an index out of range.
+    std::optional<std::string> Record(int index) const;
+    // The same into `record`, reusing its storage: false for nothing.
+    bool RecordInto(int index, std::string& record) const;
+    // Copies of the entries, for a few rows or a small list.
+    CacheListEntry Entry(int index) const;
+    std::vector<CacheListEntry> Entries() const;
 
-    const std::vector<CacheListEntry>& Entries() const { return entries_; }
     std::uint64_t Revision() const { return revision_; }
+    // The longest texts appended since the list was last cleared, longest
+    // first: what a view measures to fit its column, without a pass over
+    // every row.
+    const std::vector<std::string>& LongestTexts() const { return longest_; }
 
   private:
-    std::vector<CacheListEntry> entries_;
+    static constexpr std::uint32_t kNoRecord = UINT32_MAX;
+    // How many of the longest texts the list keeps at hand.
+    static constexpr std::size_t kLongestKept = 16;
+
+    // Records whose folder is not kept: every folder beyond the first few.
+    static constexpr unsigned char kNoFolder = 255;
+
+    // The bytes of an entry: its text; for an entry with a record, the
+    // index of the record's folder in one byte, then the rest of the record.
+    struct Row {
+        const char* bytes;
+        std::uint32_t textSize;
+        std::uint32_t recordSize;
+    };
+
+    static bool RowBefore(const Row& a, const Row& b);
+    // Where the blocks keep a copy of `size` bytes.
+    char* Store(std::size_t size);
+    void AppendRow(std::string_view text, const std::string_view* recordRest, unsigned char folder);
+    unsigned char FolderIndex(std::string_view folder);
+    void KeepIfLongest(std::string_view text);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockSize_ = 0;
+    std::size_t blockUsed_ = 0;
+    std::vector<Row> rows_;
+    std::vector<std::string> folders_;
+    // Rows before this one are in order.
+    std::size_t sorted_ = 0;
+    std::vector<std::string> longest_;
     std::uint64_t revision_ = 0;
 };

@@ -125,6 +125,28 @@ TEST_F(PosixFiles, CreationTimeIsTheEarlierOfBirthAndModification) {
         EXPECT_EQ(info->size, 1u);
         EXPECT_EQ(info->created, 4'102'444'800ULL * 10'000'000 + 116'444'736'000'000'000ULL);
         EXPECT_FALSE(noStatx.QueryCacheFile(game.CacheDir().string()));
+        EXPECT_EQ(noStatx.QueryCacheFiles(game.CacheDir().string() + "/", {"K.uxx"})[0]->created,
+                  info->created);
+    }
+}
+
+TEST_F(PosixFiles, ManyFilesAreAnsweredInTheOrderAskedAsEachAlone) {
+    // Enough names that the queries are spread over threads.
+    std::vector<std::string> names;
+    for (int i = 0; i < 1500; ++i) {
+        names.push_back("K" + std::to_string(i) + ".uxx");
+        if (i % 7 != 0) {
+            WriteWholeFile(game.CacheDir() / names.back(), std::string(i % 50, 'x'));
+        }
+    }
+    ASSERT_EQ(mkfifo((game.CacheDir() / "K700.uxx").c_str(), 0644), 0);
+    const std::string folder = game.CacheDir().string() + "/";
+    const std::vector<std::optional<CacheFileInfo>> infos = files.QueryCacheFiles(folder, names);
+    const auto answer = [](const std::optional<CacheFileInfo>& info) {
+        return info ? std::optional(std::pair(info->size, info->created)) : std::nullopt;
+    };
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(answer(infos.at(i)), answer(files.QueryCacheFile(folder + names[i]))) << names[i];
     }
 }
 
@@ -146,7 +168,7 @@ TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
     WriteWholeFile(game.CacheDir() / "filler.bin", std::string(48 * 1024, 'f'));
     // Far more lines than the space left takes.
     CacheList list;
-    list.Assign(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
+    list.AddEntries(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
     EXPECT_THROW(WriteCompactedIndex(list, "", game.IndexPath().string(), 0, files), FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
     EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"cache.ini", "filler.bin"}));

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <array>
+#include <string>
 
 #include "ui/cache_list.h"
 
@@ -11,13 +12,16 @@ void ListBoxView::ShowEntries(const CacheList& list) {
     SendMessageA(listBox_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listBox_, LB_RESETCONTENT, 0, 0);
     std::size_t bytes = 0;
-    for (const CacheListEntry& entry : list.Entries()) {
-        bytes += entry.text.size() + 1;
+    for (int i = 0; i < list.Count(); ++i) {
+        bytes += list.Text(i).size() + 1;
     }
-    SendMessageA(listBox_, LB_INITSTORAGE, list.Entries().size(), static_cast<LPARAM>(bytes));
-    for (const CacheListEntry& entry : list.Entries()) {
+    SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
+                 static_cast<LPARAM>(bytes));
+    std::string text;
+    for (int i = 0; i < list.Count(); ++i) {
+        text.assign(list.Text(i));
         const LRESULT added =
-            SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+            SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         // Rows must keep the list's indices: a refused row ends the batch
         // rather than shift every later one.
         if (added == LB_ERR || added == LB_ERRSPACE) {

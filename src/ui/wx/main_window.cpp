@@ -28,7 +28,7 @@ wxEND_EVENT_TABLE()
       registry_(WinePrefixesToSearch()),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
-    list_ = wxDynamicCast(FindWindow(IDC_CACHE_LIST), wxListBox);
+    list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));
     toggle_ = std::make_unique<ToggleListBehaviour>(*list_);
     const wxIcon icon = LoadProgramIcon();
     if (icon.IsOk()) {
@@ -46,8 +46,8 @@ wxEND_EVENT_TABLE()
 }
 
 MainWindow::~MainWindow() {
-    // The toolkit would remove a large list's rows one by one.
-    ClearRowsQuickly(*list_);
+    // The list goes with the logic, before the window's controls.
+    list_->LetGo();
 }
 
 int MainWindow::RunModal() {
@@ -80,7 +80,7 @@ void MainWindow::OnCharHook(wxKeyEvent& event) {
         return;
     }
     if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() &&
-        wxDynamicCast(FindFocus(), wxButton) == nullptr) {
+        dynamic_cast<wxButton*>(FindFocus()) == nullptr) {
         // Extract is the default button: Enter runs it unless a button has the focus.
         Dispatch(WindowEvent::ButtonClicked, IDC_EXTRACT);
         return;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <wx/dialog.h>
-#include <wx/listbox.h>
 
 #include <memory>
 #include <string>
@@ -14,6 +13,7 @@
 #include "platform/process_exit.h"
 #include "ui/wx/about_dlg.h"
 #include "ui/wx/toggle_list.h"
+#include "ui/wx/virtual_list_box.h"
 #include "ui/wx/wx_services.h"
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
@@ -38,7 +38,7 @@ class MainWindow final : public wxDialog {
 
     // Owned by the window, which destroys it after all the members below:
     // they may use it until then.
-    wxListBox* list_ = nullptr;
+    VirtualListBox* list_ = nullptr;
     std::unique_ptr<ToggleListBehaviour> toggle_;
 
     std::unique_ptr<WxListView> view_;

@@ -1,7 +1,6 @@
 #include "ui/wx/template_builder.h"
 
 #include <wx/button.h>
-#include <wx/listbox.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
@@ -10,6 +9,7 @@
 #include "ui/about_template.h"
 #include "ui/wx/program_icon.h"
 #include "ui/wx/text_layout.h"
+#include "ui/wx/virtual_list_box.h"
 
 namespace {
 
@@ -53,8 +53,7 @@ wxWindow* AddControl(wxDialog& dialog, const ControlTemplate& c) {
         case ControlKind::Icon:
             return new wxStaticBitmap(&dialog, wxID_STATIC, wxBitmap(LoadProgramIcon()), pos);
         case ControlKind::List:
-            // Our own order, never the toolkit's sorting.
-            return new wxListBox(&dialog, c.id, pos, size, 0, nullptr, wxLB_MULTIPLE);
+            return new VirtualListBox(&dialog, c.id, pos, size);
         case ControlKind::Button:
         case ControlKind::DefaultButton:
             return AddButton(dialog, c, pos, size);

@@ -8,95 +8,19 @@
 
 #include <gtk/gtk.h>
 
-#include <algorithm>
-
-#include "ui/cache_list.h"
 #include "ui/wx/text_layout.h"
+#include "ui/wx/virtual_list_box.h"
 
 wxString ToDisplay(const std::string& bytes) {
     return wxString::FromUTF8(DisplayText(bytes));
 }
 
-void ClearRowsQuickly(wxListBox& list) {
-    if (list.GetCount() == 0) {
-        return;
-    }
-    // The rows go while GTK's view is detached from them: it would otherwise
-    // follow each of 100,000 removals one by one.
-    GtkTreeModel* model = gtk_tree_view_get_model(list.m_treeview);
-    g_object_ref(model);
-    list.GTKDisableEvents();
-    gtk_tree_view_set_model(list.m_treeview, nullptr);
-    gtk_list_store_clear(list.m_liststore);
-    gtk_tree_view_set_model(list.m_treeview, model);
-    list.GTKEnableEvents();
-    g_object_unref(model);
-}
-
-WxListView::WxListView(wxListBox& list) : list_(list) {
-    // Rows of one height and a column of a set width: GTK then lays out only
-    // the rows in sight, and a list of 100,000 rows scrolls at once.
-    for (int i = 0;; ++i) {
-        GtkTreeViewColumn* column = gtk_tree_view_get_column(list_.m_treeview, i);
-        if (column == nullptr) {
-            break;
-        }
-        gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
-    }
-    gtk_tree_view_set_fixed_height_mode(list_.m_treeview, TRUE);
-}
-
-void WxListView::FitColumn(const wxArrayString& rows) {
-    // The longest texts are the widest ones, near enough: only they are measured.
-    constexpr std::size_t kMeasured = 32;
-    std::vector<std::size_t> order(rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    const auto longer = [&rows](std::size_t a, std::size_t b) {
-        return rows[a].length() > rows[b].length();
-    };
-    const std::size_t measured = std::min(kMeasured, order.size());
-    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(measured),
-                      order.end(), longer);
-    int width = list_.GetClientSize().GetWidth();
-    for (std::size_t i = 0; i < measured; ++i) {
-        width = std::max(width,
-                         list_.GetTextExtent(rows[order[i]]).GetWidth() + 2 * list_.GetCharWidth());
-    }
-    for (int i = 0;; ++i) {
-        GtkTreeViewColumn* column = gtk_tree_view_get_column(list_.m_treeview, i);
-        if (column == nullptr) {
-            break;
-        }
-        gtk_tree_view_column_set_fixed_width(column, width);
-    }
-}
-
 void WxListView::ShowEntries(const CacheList& list) {
-    wxArrayString rows;
-    rows.reserve(list.Entries().size());
-    for (const CacheListEntry& entry : list.Entries()) {
-        rows.push_back(ToDisplay(entry.text));
-    }
-    // One batch, frozen.
-    list_.Freeze();
-    ClearRowsQuickly(list_);
-    FitColumn(rows);
-    list_.Set(rows);
-    list_.DeselectAll();
-    list_.Thaw();
-    if (!rows.empty()) {
-        list_.SetFirstItem(0);
-    }
+    list_.ShowRows(list);
 }
 
 std::vector<int> WxListView::SelectedIndices() const {
-    wxArrayInt selections;
-    list_.GetSelections(selections);
-    std::vector<int> indices(selections.begin(), selections.end());
-    std::sort(indices.begin(), indices.end());
-    return indices;
+    return list_.Selection().Indices();
 }
 
 BoxButton WxMessageBoxes::Show(const std::string& text, const std::string& caption,

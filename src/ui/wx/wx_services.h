@@ -1,24 +1,22 @@
 #pragma once
 
-#include <wx/listbox.h>
 #include <wx/window.h>
 
 #include "ui/folder_chooser.h"
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
 
-// The list box of the main window as the logic sees it.
+class VirtualListBox;
+
+// The list of the main window as the logic sees it.
 class WxListView final : public ListView {
   public:
-    explicit WxListView(wxListBox& list);
+    explicit WxListView(VirtualListBox& list) : list_(list) {}
     void ShowEntries(const CacheList& list) override;
     std::vector<int> SelectedIndices() const override;
 
   private:
-    // Wide enough for the widest row, so GTK need not measure every row.
-    void FitColumn(const wxArrayString& rows);
-
-    wxListBox& list_;
+    VirtualListBox& list_;
 };
 
 // Message boxes owned by the main window once it is on screen; before that
@@ -40,9 +38,6 @@ class WxFolderChooser final : public FolderChooser {
   private:
     wxWindow& owner_;
 };
-
-// Empties a list box at once, however many rows it holds.
-void ClearRowsQuickly(wxListBox& list);
 
 // Bytes of cache.ini or of a path as GTK shows them.
 wxString ToDisplay(const std::string& bytes);

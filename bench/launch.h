@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+class XDisplay;
+
+// What one start of the program measured from outside; negative where it
+// could not be measured.
+struct LaunchFigures {
+    double mapped = -1;  // launch until its window is mapped, ms
+    // Key until the last repaint it caused, ms; every press of the key.
+    std::map<std::string, std::vector<double>> keys;
+    double command = -1;  // Compact until the rebuilt list is drawn, ms
+    double peakMiB = -1;  // the process's peak resident memory
+};
+
+// Starts `program` on the game the Wine prefix `prefix` points to, with a
+// home of its own in `home`, until its window is mapped; with `keys`, then
+// presses the keys a player uses on a long list and runs the Compact
+// command (the game's cache.ini is put back afterwards).
+LaunchFigures Launch(XDisplay& x, const std::filesystem::path& program,
+                     const std::filesystem::path& prefix, const std::filesystem::path& home,
+                     bool keys);
+
+// Runs a program to its end; its wall time in ms, negative if it failed.
+double TimeRun(const std::vector<std::string>& args);
