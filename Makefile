@@ -103,7 +103,9 @@ test-e2e: build
 screenshots: build
 	scripts/make-screenshots $(BUILD)/vorpane docs
 
-# Refresh and compaction against the file system's own cost, N = 10,000 and 100,000.
+# What the player feels, N = 10,000 and 100,000, against a C floor: launch until
+# the window is mapped, the index pass, batches and view, keys until repaint,
+# Compact until the list is back, peak memory (in Xvfb, through XTest and XDamage).
 bench: build
 	$(BUILD)/bench/vorpane_bench
 
