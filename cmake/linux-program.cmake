@@ -36,4 +36,6 @@ target_include_directories(vorpane SYSTEM PRIVATE ${wxWidgets_INCLUDE_DIRS})
 
 install(TARGETS vorpane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/vorpane.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES res/vorpane-64.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
+  RENAME vorpane.png)
 install(FILES res/vorpane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
