@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/vorpane_dlg.h"
-#include "bench/timing.h"
 #include "platform/file_system.h"
 
 #include "platform/installation_registry.h"
@@ -47,17 +46,6 @@ struct QuietDialog {
           cacheDir(gameDir + "/Cache/"),
           indexPath(cacheDir + "cache.ini") {
         dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
-    }
-
-    // A refresh as every command ends with one: cleared, then rebuilt.
-    double TimeRefresh() {
-        dialog.ClearCacheList();
-        const auto start = BenchClock::now();
-        dialog.RefreshCacheList();
-        const double elapsed = Milliseconds(BenchClock::now() - start);
-        // Hands the rebuilt list to the (quiet) view.
-        dialog.RunHandler(&CVorpaneDlg::OnAbout);
-        return elapsed;
     }
 
     const CacheList& List() const { return *services.shown; }

@@ -7,6 +7,7 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
 #include "ui/cache_list.h"
+#include "ui/entry_order.h"
 
 namespace {
 
@@ -29,9 +30,8 @@ void WriteCompactedIndex(const CacheList& list, const std::string& cacheDir,
         const std::string_view record = entryRecord;
         const std::size_t keyEnd = record.size() - std::min(record.size(), kRecordTailAfterKey);
         const std::size_t keyBegin = std::min(cacheDir.size(), keyEnd);
-        const std::string_view text = list.Text(i);
         index.WriteIndexEntry(record.substr(keyBegin, keyEnd - keyBegin),
-                              text.substr(std::min(prefixLen, text.size())));
+                              EntryName(list.Text(i), prefixLen));
     }
     index.WriteIndexText("\n");
     index.CloseCacheIndex();

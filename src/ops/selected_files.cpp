@@ -2,16 +2,15 @@
 
 #include "cache/cache_record.h"
 #include "ui/cache_list.h"
+#include "ui/entry_order.h"
 
 std::vector<SelectedFile> SelectedFiles(const CacheList& list, const std::vector<int>& rows,
                                         std::size_t prefixLen) {
     std::vector<SelectedFile> files;
     for (const int row : rows) {
         if (const std::optional<std::string> record = list.Record(row)) {
-            const std::string_view text = list.Text(row);
-            files.push_back(
-                SelectedFile{std::string(RecordPath(*record)),
-                             std::string(text.size() > prefixLen ? text.substr(prefixLen) : "")});
+            files.push_back(SelectedFile{std::string(RecordPath(*record)),
+                                         std::string(EntryName(list.Text(row), prefixLen))});
         }
     }
     return files;

@@ -28,14 +28,14 @@ std::string_view Prefix(std::string_view text) {
     return text.substr(0, kEntryPrefixLength);
 }
 
-std::string_view Name(std::string_view text) {
-    return text.size() > kEntryPrefixLength ? text.substr(kEntryPrefixLength) : std::string_view{};
-}
-
 }  // namespace
 
+std::string_view EntryName(std::string_view text, std::size_t prefixLen) {
+    return text.size() > prefixLen ? text.substr(prefixLen) : std::string_view{};
+}
+
 EntryKind ClassifyEntry(std::string_view text) {
-    const std::string_view name = Name(text);
+    const std::string_view name = EntryName(text);
     if (name.empty()) {
         return EntryKind::EmptyName;
     }
@@ -55,7 +55,7 @@ int CompareEntries(std::string_view a, std::string_view b) {
     if (kindA != kindB) {
         return kindA < kindB ? -1 : 1;
     }
-    if (const int byName = CompareFolded(Name(a), Name(b)); byName != 0) {
+    if (const int byName = CompareFolded(EntryName(a), EntryName(b)); byName != 0) {
         return byName;
     }
     return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);

@@ -12,6 +12,9 @@ inline constexpr std::size_t kEntryPrefixLength = kTimeStampLength + kPrefixGap.
 // The sixteen hyphens a separator entry carries after its prefix.
 inline constexpr std::string_view kSeparatorDashes = "----------------";
 
+// The recorded name an entry shows after its prefix; empty when it has none.
+std::string_view EntryName(std::string_view text, std::size_t prefixLen = kEntryPrefixLength);
+
 // Where an entry stands among the entries that share its prefix.
 enum class EntryKind { EmptyName, Separator, Named };
 
