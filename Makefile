@@ -9,7 +9,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build run demo screenshots test test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows package-deb test-package clean format
+.PHONY: all deps build run demo screenshots test check-layers test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows package-deb test-package clean format
 
 all: build
 
@@ -84,7 +84,11 @@ package-windows: windows
 	cpack --config $(WIN32_BUILD)/CPackConfig.cmake -B $(PACKAGES)
 	rm -rf $(PACKAGES)/_CPack_Packages
 
-test: test-core test-asan test-fuzz test-windows test-e2e test-package
+# Every #include in src/ points down the layers of docs/ARCHITECTURE.md.
+check-layers:
+	scripts/check-layers src
+
+test: check-layers test-core test-asan test-fuzz test-windows test-e2e test-package
 
 # The Linux program, vorpane: on the player's own game (found through the Wine
 # prefix in $WINEPREFIX, else ~/.wine), or on a demo game in a throwaway prefix

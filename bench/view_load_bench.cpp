@@ -17,14 +17,14 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
 #include "cache/download_batches.h"
+#include "linux/template_builder.h"
+#include "linux/virtual_list_box.h"
+#include "linux/wx_services.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 #include "platform/file_system.h"
 #include "resource.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
 #include "ui/main_template.h"
-#include "ui/wx/template_builder.h"
-#include "ui/wx/virtual_list_box.h"
-#include "ui/wx/wx_services.h"
 
 namespace {
 

@@ -31,10 +31,10 @@
 #include "bench/x_display.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 #include "ops/compact.h"
 #include "platform/file_system.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
 
 namespace fs = std::filesystem;
 

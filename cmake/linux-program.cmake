@@ -18,16 +18,16 @@ extern const std::size_t kProgramIconSize = sizeof(kProgramIconData);
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/vorpane.ico)
 
 add_executable(vorpane
-  src/ui/wx/about_dlg.cpp
-  src/ui/wx/main_window.cpp
-  src/ui/wx/program_icon.cpp
-  src/ui/wx/row_model.cpp
-  src/ui/wx/template_builder.cpp
-  src/ui/wx/text_layout.cpp
-  src/ui/wx/toggle_list.cpp
-  src/ui/wx/virtual_list_box.cpp
-  src/ui/wx/vorpane_app.cpp
-  src/ui/wx/wx_services.cpp
+  src/linux/about_dlg.cpp
+  src/linux/main_window.cpp
+  src/linux/program_icon.cpp
+  src/linux/row_model.cpp
+  src/linux/template_builder.cpp
+  src/linux/text_layout.cpp
+  src/linux/toggle_list.cpp
+  src/linux/virtual_list_box.cpp
+  src/linux/vorpane_app.cpp
+  src/linux/wx_services.cpp
   ${CMAKE_BINARY_DIR}/generated/program_icon_data.cpp
 )
 target_link_libraries(vorpane PRIVATE vorpane_core ${wxWidgets_LIBRARIES} PkgConfig::GTK3)

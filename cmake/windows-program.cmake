@@ -12,10 +12,10 @@ endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/vorpane.manifest)
 
 add_executable(Vorpane WIN32
-  src/ui/win32/about_dlg.cpp
-  src/ui/win32/main_window.cpp
-  src/ui/win32/vorpane_app.cpp
-  src/ui/win32/win32_services.cpp
+  src/windows/about_dlg.cpp
+  src/windows/main_window.cpp
+  src/windows/vorpane_app.cpp
+  src/windows/win32_services.cpp
   res/vorpane.rc
 )
 set_target_properties(Vorpane PROPERTIES OUTPUT_NAME Vorpane SUFFIX .EXE)

@@ -119,7 +119,3 @@ void CVorpaneDlg::LocateGameFolder() {
 void CVorpaneDlg::AskForGameFolderAgain() {
     SetGameFolder(::AskForGameFolderAgain(m_cacheIniPath, Prompts()));
 }
-
-std::size_t CVorpaneDlg::BrowseForGameFolder(char* buffer) {
-    return ::BrowseForGameFolder(Prompts(), buffer);
-}

@@ -6,10 +6,10 @@
 
 #include <vector>
 
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 #include "location/game_folder.h"
 #include "ops/selected_files.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
 
 class AboutBox;
 class FileSystem;
@@ -67,9 +67,6 @@ class CVorpaneDlg {
 
     void LocateGameFolder();
     void AskForGameFolderAgain();
-    // Fills a buffer of kPathBufferSize bytes; returns the path's length, 0
-    // for a path that does not fit. Ends the process when the user cancels.
-    std::size_t BrowseForGameFolder(char* buffer);
 
   private:
     FolderPrompts Prompts() const;

@@ -8,9 +8,9 @@
 #include "base/file_time.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 #include "platform/file_system.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
 
 namespace {
 

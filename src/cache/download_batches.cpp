@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "cache/cache_record.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 
 FileTime EntryTime(std::string_view text) {
     return CalendarToFileTime(ReadTimeStampBack(text)).value_or(0);

@@ -6,8 +6,8 @@
 
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "ops/selected_files.h"
 
 #include "cache/cache_record.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
 
 std::vector<SelectedFile> SelectedFiles(const CacheList& list, const std::vector<int>& rows,
                                         std::size_t prefixLen) {

@@ -4,9 +4,10 @@
 
 #include "cache/cache_record.h"
 #include "cache/download_batches.h"
+#include "list/cache_list.h"
+#include "list/entry_order.h"
+#include "support/list_rows.h"
 #include "support/literal_batches.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
 
 namespace {
 
@@ -40,10 +41,10 @@ std::vector<CacheListEntry> Rows(const std::vector<Item>& items) {
 // Each row's name, "--" for a separator.
 std::vector<std::string> Marked(const std::vector<Item>& items) {
     CacheList list;
-    list.AddEntries(Rows(items));
+    Fill(list, Rows(items));
     MarkDownloadBatches(list, kEntryPrefixLength);
     std::vector<std::string> shown;
-    for (const CacheListEntry& row : list.Entries()) {
+    for (const CacheListEntry& row : RowsOf(list)) {
         shown.push_back(row.record ? row.text.substr(kEntryPrefixLength) : "--");
     }
     return shown;
@@ -100,8 +101,8 @@ TEST(DownloadBatches, MatchesThePlainWalkOnGeneratedLists) {
                 {t, sizes[random() % std::size(sizes)], names[random() % names.size()]});
         }
         CacheList list;
-        list.AddEntries(Rows(items));
-        const std::vector<CacheListEntry> expected = LiteralMarkDownloadBatches(list.Entries());
+        Fill(list, Rows(items));
+        const std::vector<CacheListEntry> expected = LiteralMarkDownloadBatches(RowsOf(list));
         MarkDownloadBatches(list, kEntryPrefixLength);
         ASSERT_EQ(list.Count(), static_cast<int>(expected.size())) << "round " << round;
         for (int i = 0; i < list.Count(); ++i) {

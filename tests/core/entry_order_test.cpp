@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/entry_order.h"
+#include "list/entry_order.h"
 
 namespace {
 

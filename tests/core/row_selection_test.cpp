@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/row_selection.h"
+#include "list/row_selection.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "cache/cache_index_file.h"
 #include "fuzz/memory_file_system.h"
+#include "list/entry_order.h"
 #include "support/fakes.h"
 #include "support/literal_batches.h"
-#include "ui/entry_order.h"
 
 namespace {
 

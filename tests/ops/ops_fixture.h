@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "list/entry_order.h"
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
-#include "ui/entry_order.h"
 
 // A temporary game folder: the commands are called on cache files made for
 // them, or the window is opened on a whole cache.

@@ -14,8 +14,8 @@
 #include "base/file_time.h"
 #include "ops/compact.h"
 #include "platform/posix/posix_file_system.h"
+#include "support/list_rows.h"
 #include "support/temp_game.h"
-#include "ui/cache_list.h"
 
 namespace fs = std::filesystem;
 
@@ -168,7 +168,7 @@ TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
     WriteWholeFile(game.CacheDir() / "filler.bin", std::string(48 * 1024, 'f'));
     // Far more lines than the space left takes.
     CacheList list;
-    list.AddEntries(std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
+    Fill(list, std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
     EXPECT_THROW(WriteCompactedIndex(list, "", game.IndexPath().string(), 0, files), FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
     EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"cache.ini", "filler.bin"}));

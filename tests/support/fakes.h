@@ -9,8 +9,8 @@
 #include "app/vorpane_dlg.h"
 #include "platform/installation_registry.h"
 #include "platform/process_exit.h"
+#include "support/list_rows.h"
 #include "ui/about_box.h"
-#include "ui/cache_list.h"
 #include "ui/folder_chooser.h"
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
@@ -83,7 +83,7 @@ class FakeView : public ListView {
   public:
     void ShowEntries(const CacheList& list) override {
         ++loads;
-        rows = list.Entries();
+        rows = RowsOf(list);
         selected.clear();
     }
     std::vector<int> SelectedIndices() const override { return selected; }

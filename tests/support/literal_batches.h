@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/file_time.h"
-#include "ui/cache_list.h"
-#include "ui/entry_order.h"
+#include "list/entry_order.h"
+#include "support/list_rows.h"
 
 // The plain walk the batch marking must agree with: index i over the sorted
 // rows, each separator inserted at its sorted place and i stepped past it,

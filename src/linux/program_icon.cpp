@@ -1,4 +1,4 @@
-#include "ui/wx/program_icon.h"
+#include "linux/program_icon.h"
 
 #include <wx/bitmap.h>
 #include <wx/imagbmp.h>

@@ -1,11 +1,11 @@
-#include "ui/wx/virtual_list_box.h"
+#include "linux/virtual_list_box.h"
 
 #include <algorithm>
 #include <string>
 
-#include "ui/cache_list.h"
-#include "ui/wx/row_model.h"
-#include "ui/wx/text_layout.h"
+#include "linux/row_model.h"
+#include "linux/text_layout.h"
+#include "list/cache_list.h"
 
 namespace {
 
@@ -40,8 +40,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
 
     tree_ = GTK_TREE_VIEW(gtk_tree_view_new());
     gtk_tree_view_set_headers_visible(tree_, FALSE);
-    // Typing would open GTK's search box over the list; the rows all start
-    // with a date, so there is nothing to find by typing.
+    // Stops type-ahead only: Ctrl+F still opens GTK's search box.
     gtk_tree_view_set_enable_search(tree_, FALSE);
     GtkTreeSelection* selection = gtk_tree_view_get_selection(tree_);
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_MULTIPLE);

@@ -1,13 +1,13 @@
-#include "ui/wx/main_window.h"
+#include "linux/main_window.h"
 
 #include <wx/button.h>
 
 #include <gtk/gtk.h>
 
+#include "linux/program_icon.h"
+#include "linux/template_builder.h"
 #include "resource.h"
 #include "ui/main_template.h"
-#include "ui/wx/program_icon.h"
-#include "ui/wx/template_builder.h"
 
 // The routes of the main window, in the order its routing table lists them;
 // every one reaches CVorpaneDlg through Dispatch.

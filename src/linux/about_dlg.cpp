@@ -1,7 +1,7 @@
-#include "ui/wx/about_dlg.h"
+#include "linux/about_dlg.h"
 
+#include "linux/template_builder.h"
 #include "ui/about_template.h"
-#include "ui/wx/template_builder.h"
 
 CAboutDlg::CAboutDlg(wxWindow* owner)
     : wxDialog(owner, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,

@@ -7,13 +7,6 @@
 #include <string_view>
 #include <vector>
 
-// One row of the list: its text and, for a cache file, the record attached
-// to it (the file's path followed by its size in 8 hex digits).
-struct CacheListEntry {
-    std::string text;
-    std::optional<std::string> record;
-};
-
 // The main window's list, kept in entry order. The view shows it; the
 // revision tells the view whether anything changed since it last looked.
 // Texts and records are kept side by side in large blocks rather than
@@ -29,8 +22,6 @@ class CacheList {
     // Puts the entries appended since the last sort at their places in the
     // list's order.
     void SortAppended();
-    // Appends the entries and sorts them.
-    void AddEntries(const std::vector<CacheListEntry>& entries);
 
     // An entry without a record to go in front of the entry at `before`.
     struct Insertion {
@@ -48,9 +39,6 @@ class CacheList {
     std::optional<std::string> Record(int index) const;
     // The same into `record`, reusing its storage: false for nothing.
     bool RecordInto(int index, std::string& record) const;
-    // Copies of the entries, for a few rows or a small list.
-    CacheListEntry Entry(int index) const;
-    std::vector<CacheListEntry> Entries() const;
 
     std::uint64_t Revision() const { return revision_; }
     // The longest texts appended since the list was last cleared, longest

@@ -1,4 +1,4 @@
-#include "ui/wx/wx_services.h"
+#include "linux/wx_services.h"
 
 #include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
@@ -8,8 +8,8 @@
 
 #include <gtk/gtk.h>
 
-#include "ui/wx/text_layout.h"
-#include "ui/wx/virtual_list_box.h"
+#include "linux/text_layout.h"
+#include "linux/virtual_list_box.h"
 
 wxString ToDisplay(const std::string& bytes) {
     return wxString::FromUTF8(DisplayText(bytes));

@@ -8,8 +8,8 @@
 #include "platform/process_exit.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_installation_registry.h"
-#include "ui/win32/about_dlg.h"
-#include "ui/win32/win32_services.h"
+#include "windows/about_dlg.h"
+#include "windows/win32_services.h"
 
 // The main window from template IDD_MAIN: runs it modally and routes its
 // messages to CVorpaneDlg's handlers.

@@ -1,9 +1,9 @@
-#include "ui/cache_list.h"
+#include "list/cache_list.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "ui/entry_order.h"
+#include "list/entry_order.h"
 
 namespace {
 
@@ -113,14 +113,6 @@ void CacheList::SortAppended() {
     ++revision_;
 }
 
-void CacheList::AddEntries(const std::vector<CacheListEntry>& entries) {
-    for (const CacheListEntry& entry : entries) {
-        Append(entry.text,
-               entry.record ? std::optional<std::string_view>(*entry.record) : std::nullopt);
-    }
-    SortAppended();
-}
-
 void CacheList::Insert(const std::vector<Insertion>& insertions) {
     if (insertions.empty()) {
         return;
@@ -181,19 +173,6 @@ std::optional<std::string> CacheList::Record(int index) const {
         return std::nullopt;
     }
     return record;
-}
-
-CacheListEntry CacheList::Entry(int index) const {
-    return CacheListEntry{std::string(Text(index)), Record(index)};
-}
-
-std::vector<CacheListEntry> CacheList::Entries() const {
-    std::vector<CacheListEntry> entries;
-    entries.reserve(rows_.size());
-    for (int i = 0; i < Count(); ++i) {
-        entries.push_back(Entry(i));
-    }
-    return entries;
 }
 
 void CacheList::KeepIfLongest(std::string_view text) {

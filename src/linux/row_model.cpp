@@ -1,9 +1,9 @@
-#include "ui/wx/row_model.h"
+#include "linux/row_model.h"
 
 #include <string>
 
-#include "ui/cache_list.h"
-#include "ui/wx/text_layout.h"
+#include "linux/text_layout.h"
+#include "list/cache_list.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ui/win32/win32_services.h"
+#include "windows/win32_services.h"
 
 #include <shlobj.h>
 
 #include <array>
 #include <string>
 
-#include "ui/cache_list.h"
+#include "list/cache_list.h"
 
 void ListBoxView::ShowEntries(const CacheList& list) {
     // One batch with drawing off: a long list appears at once, not row by row.

@@ -1,4 +1,4 @@
-#include "ui/row_selection.h"
+#include "list/row_selection.h"
 
 #include <algorithm>
 

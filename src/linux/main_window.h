@@ -7,14 +7,14 @@
 
 #include "app/routing_table.h"
 #include "app/vorpane_dlg.h"
+#include "linux/about_dlg.h"
+#include "linux/toggle_list.h"
+#include "linux/virtual_list_box.h"
+#include "linux/wx_services.h"
 #include "platform/file_system.h"
 #include "platform/posix/wine_prefixes.h"
 #include "platform/posix/wine_registry.h"
 #include "platform/process_exit.h"
-#include "ui/wx/about_dlg.h"
-#include "ui/wx/toggle_list.h"
-#include "ui/wx/virtual_list_box.h"
-#include "ui/wx/wx_services.h"
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
 // Its events go through the routing table to CVorpaneDlg's handlers.

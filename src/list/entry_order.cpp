@@ -1,4 +1,4 @@
-#include "ui/entry_order.h"
+#include "list/entry_order.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/wx/template_builder.h"
+#include "linux/template_builder.h"
 
 #include <wx/button.h>
 #include <wx/statbmp.h>
@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "linux/program_icon.h"
+#include "linux/text_layout.h"
+#include "linux/virtual_list_box.h"
 #include "ui/about_template.h"
-#include "ui/wx/program_icon.h"
-#include "ui/wx/text_layout.h"
-#include "ui/wx/virtual_list_box.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ui/wx/vorpane_app.h"
+#include "linux/vorpane_app.h"
 
-#include "ui/wx/main_window.h"
+#include "linux/main_window.h"
 
 wxIMPLEMENT_APP(CVorpaneApp);
 

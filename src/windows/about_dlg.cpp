@@ -1,4 +1,4 @@
-#include "ui/win32/about_dlg.h"
+#include "windows/about_dlg.h"
 
 #include <algorithm>
 

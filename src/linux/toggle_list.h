@@ -6,8 +6,8 @@ class VirtualListBox;
 class wxKeyEvent;
 
 // Gives the list the behaviour players know from the game's own platform:
-// every click toggles the row it hits, the arrow and page keys move the
-// caret without touching the selection, and Space toggles the row at the
+// every click toggles the row it hits, Up, Down, Page Up, Page Down, Home
+// and End move the caret without touching the selection, and Space toggles the row at the
 // caret; Ctrl+A (or Ctrl+/) selects every row and Shift+Ctrl+A none, as
 // GTK lists do.
 // Must go before the list does.

@@ -1,4 +1,4 @@
-#include "ui/win32/main_window.h"
+#include "windows/main_window.h"
 
 #include <array>
 #include <new>

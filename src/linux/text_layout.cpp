@@ -1,4 +1,4 @@
-#include "ui/wx/text_layout.h"
+#include "linux/text_layout.h"
 
 #include <array>
 #include <cstdint>

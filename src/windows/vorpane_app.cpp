@@ -1,11 +1,11 @@
-#include "ui/win32/vorpane_app.h"
+#include "windows/vorpane_app.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
 #include <string>
 
-#include "ui/win32/main_window.h"
+#include "windows/main_window.h"
 
 namespace {
 

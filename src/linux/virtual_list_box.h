@@ -4,7 +4,7 @@
 
 #include <gtk/gtk.h>
 
-#include "ui/row_selection.h"
+#include "list/row_selection.h"
 
 class CacheList;
 

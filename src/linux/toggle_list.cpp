@@ -1,10 +1,10 @@
-#include "ui/wx/toggle_list.h"
+#include "linux/toggle_list.h"
 
 #include <wx/event.h>
 
 #include <algorithm>
 
-#include "ui/wx/virtual_list_box.h"
+#include "linux/virtual_list_box.h"
 
 ToggleListBehaviour::ToggleListBehaviour(VirtualListBox& list) : list_(list) {
     buttonHandler_ = g_signal_connect(list_.TreeView(), "button-press-event",
@@ -22,7 +22,7 @@ gboolean ToggleListBehaviour::OnButton(GtkWidget*, GdkEventButton* event, gpoint
     auto& behaviour = *static_cast<ToggleListBehaviour*>(self);
     behaviour.list_.SetFocus();
     // A double click arrives as two presses and then a third event: each
-    // press toggles, as on the game's platform.
+    // press toggles, so the row ends as it was.
     if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
         const int row = behaviour.list_.RowAt(*event);
         if (row >= 0) {
