@@ -17,8 +17,15 @@ InstallationEntry Win32InstallationRegistry::ReadGameFolderEntry() {
     InstallationEntry entry;
     HKEY key = nullptr;
     // The game's own call: a 32-bit program on 64-bit Windows sees the
-    // 32-bit view, where the game's installer wrote the entry.
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key) != ERROR_SUCCESS) {
+    // 32-bit view, where the game's installer wrote the entry. A 64-bit
+    // build (the tests' where no 32-bit program runs) must ask for that view.
+#ifdef _WIN64
+    const LSTATUS opened =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key);
+#else
+    const LSTATUS opened = RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key);
+#endif
+    if (opened != ERROR_SUCCESS) {
         return entry;
     }
     entry.keyFound = true;
