@@ -1,5 +1,6 @@
 #include "linux/text_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -64,4 +65,65 @@ std::string WrapWords(std::string_view text, int width,
         pos = end + 1;
     }
     return out + line;
+}
+
+std::array<double, 128> TextWidths::Unknown() {
+    std::array<double, 128> table{};
+    table.fill(-1);
+    return table;
+}
+
+void TextWidths::Forget() {
+    ascii_ = Unknown();
+    others_.clear();
+}
+
+double TextWidths::Of(char32_t c) {
+    if (c < ascii_.size()) {
+        double& known = ascii_[c];
+        if (known < 0) {
+            known = advance_(c);
+        }
+        return known;
+    }
+    const auto [at, added] = others_.try_emplace(c, 0.0);
+    if (added) {
+        at->second = advance_(c);
+    }
+    return at->second;
+}
+
+double TextWidths::Width(std::string_view bytes) {
+    double width = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x80) {
+            // Decoded as shown: rare enough to pay for the copy.
+            width = 0;
+            const std::string shown = DisplayText(bytes);
+            for (std::size_t i = 0; i < shown.size();) {
+                char32_t code = static_cast<unsigned char>(shown[i]);
+                const std::size_t length = Utf8Sequence(std::string_view(shown).substr(i), code);
+                width += Of(code);
+                i += std::max<std::size_t>(length, 1);
+            }
+            return width;
+        }
+        double& known = ascii_[byte];
+        width += known >= 0 ? known : Of(byte);
+    }
+    return width;
+}
+
+int TextWidths::Widest(int count, const std::function<std::string_view(int)>& text, double& width) {
+    int widest = -1;
+    width = 0;
+    for (int i = 0; i < count; ++i) {
+        const double w = Width(text(i));
+        if (widest < 0 || w > width) {
+            widest = i;
+            width = w;
+        }
+    }
+    return widest;
 }
