@@ -147,6 +147,17 @@ class XSession:
     def keys(self, *names):
         self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(names))
 
+    def double_click_list(self, title):
+        """Double-clicks the first row of the main window's list, wherever
+        its dialog units put it (the list's top left at 7, 19 of 298 x 199)."""
+        window = self.wait_window(title)
+        out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+        size = dict(line.split("=") for line in out.split())
+        x = int(int(size["WIDTH"]) * 7 / 298) + 24
+        y = int(int(size["HEIGHT"]) * 19 / 199) + 6
+        self.run(["xdotool", "mousemove", "--window", window, str(x), str(y),
+                  "click", "--repeat", "2", "--delay", "80", "1"])
+
     def type(self, text):
         self.run(["xdotool", "type", "--delay", "20", text])
 
