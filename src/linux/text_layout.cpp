@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "base/utf8.h"
@@ -67,52 +68,52 @@ std::string WrapWords(std::string_view text, int width,
     return out + line;
 }
 
-std::array<double, 128> TextWidths::Unknown() {
-    std::array<double, 128> table{};
+std::array<std::int32_t, 256> TextWidths::Unknown() {
+    std::array<std::int32_t, 256> table{};
     table.fill(-1);
     return table;
 }
 
 void TextWidths::Forget() {
-    ascii_ = Unknown();
+    bytes_ = Unknown();
     others_.clear();
 }
 
-double TextWidths::Of(char32_t c) {
-    if (c < ascii_.size()) {
-        double& known = ascii_[c];
-        if (known < 0) {
-            known = advance_(c);
-        }
-        return known;
-    }
-    const auto [at, added] = others_.try_emplace(c, 0.0);
+std::int32_t TextWidths::Of(char32_t c) {
+    const auto [at, added] = others_.try_emplace(c, 0);
     if (added) {
-        at->second = advance_(c);
+        at->second = static_cast<std::int32_t>(std::lround(advance_(c) * 1024));
+        if (c > 0 && c < 0x80) {
+            bytes_[c] = at->second;
+        }
     }
     return at->second;
 }
 
-double TextWidths::Width(std::string_view bytes) {
-    double width = 0;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0 || byte >= 0x80) {
-            // Decoded as shown: rare enough to pay for the copy.
-            width = 0;
-            const std::string shown = DisplayText(bytes);
-            for (std::size_t i = 0; i < shown.size();) {
-                char32_t code = static_cast<unsigned char>(shown[i]);
-                const std::size_t length = Utf8Sequence(std::string_view(shown).substr(i), code);
-                width += Of(code);
-                i += std::max<std::size_t>(length, 1);
-            }
-            return width;
-        }
-        double& known = ascii_[byte];
-        width += known >= 0 ? known : Of(byte);
+std::int32_t TextWidths::SlowWidth(std::string_view bytes) {
+    std::int32_t width = 0;
+    const std::string shown = DisplayText(bytes);
+    for (std::size_t i = 0; i < shown.size();) {
+        char32_t code = static_cast<unsigned char>(shown[i]);
+        const std::size_t length = Utf8Sequence(std::string_view(shown).substr(i), code);
+        width += Of(code);
+        i += std::max<std::size_t>(length, 1);
     }
     return width;
+}
+
+double TextWidths::Width(std::string_view bytes) {
+    std::int32_t width = 0;
+    std::int32_t unknown = 0;
+    for (const char c : bytes) {
+        const std::int32_t advance = bytes_[static_cast<unsigned char>(c)];
+        width += advance;
+        unknown |= advance;
+    }
+    if (unknown < 0) {
+        width = SlowWidth(bytes);
+    }
+    return width / 1024.0;
 }
 
 int TextWidths::Widest(int count, const std::function<std::string_view(int)>& text, double& width) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,12 +40,15 @@ class TextWidths {
     void Forget();
 
   private:
-    double Of(char32_t c);
+    // In 1/1024 pixel: integer sums are the fast part of a pass.
+    std::int32_t Of(char32_t c);
+    std::int32_t SlowWidth(std::string_view bytes);
 
     Advance advance_;
-    // ASCII, by far the most common, looked up directly; below 0 unknown.
-    std::array<double, 128> ascii_ = Unknown();
-    std::unordered_map<char32_t, double> others_;
+    // By byte, for ASCII, by far the most common: below 0 for a byte not
+    // yet measured, NUL and every byte from 0x80, which take the slow way.
+    std::array<std::int32_t, 256> bytes_ = Unknown();
+    std::unordered_map<char32_t, std::int32_t> others_;
 
-    static std::array<double, 128> Unknown();
+    static std::array<std::int32_t, 256> Unknown();
 };
