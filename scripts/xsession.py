@@ -28,7 +28,9 @@ def wait_until(check, timeout, what):
 
 
 class XSession:
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, accessible=False):
+        """With `accessible`, a D-Bus session and the accessibility bus as a
+        desktop has them, and GTK programs speak to assistive technology."""
         self.procs = []
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(
@@ -55,12 +57,40 @@ class XSession:
                         XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         self.env.pop("WAYLAND_DISPLAY", None)
+        if accessible:
+            self._start_accessibility_bus()
         _openbox_config(os.path.join(self.home, ".config", "openbox"))
         wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(wm)
         wait_until(lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0, 20,
                    "the window manager")
+
+    def _start_accessibility_bus(self):
+        """A session bus of its own, then the accessibility bus and its
+        registry on it: what a screen reader finds on a desktop."""
+        read_fd, write_fd = os.pipe()
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                                "--print-address=%d" % write_fd],
+                               pass_fds=(write_fd,), env=self.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        self.procs.append(bus)
+        os.close(write_fd)
+        with os.fdopen(read_fd, "rb") as pipe:
+            address = pipe.readline().decode().strip()
+        if not address:
+            self.close()
+            raise RuntimeError("dbus-daemon did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        for name in ("NO_AT_BRIDGE", "GTK_A11Y", "DBUS_SESSION_BUS_PID"):
+            self.env.pop(name, None)
+        self.procs.append(subprocess.Popen(
+            [AT_SPI_BUS_LAUNCHER, "--launch-immediately"], env=self.env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        wait_until(lambda: self.run(["dbus-send", "--session", "--print-reply",
+                                     "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                     "org.a11y.Bus.GetAddress"], check=False).returncode == 0,
+                   20, "the accessibility bus")
 
     def run(self, args, check=True):
         return subprocess.run(args, env=self.env, check=check, stdout=subprocess.PIPE,
@@ -116,6 +146,17 @@ class XSession:
 
     def keys(self, *names):
         self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(names))
+
+    def double_click_list(self, title):
+        """Double-clicks the first row of the main window's list, wherever
+        its dialog units put it (the list's top left at 7, 19 of 298 x 199)."""
+        window = self.wait_window(title)
+        out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+        size = dict(line.split("=") for line in out.split())
+        x = int(int(size["WIDTH"]) * 7 / 298) + 24
+        y = int(int(size["HEIGHT"]) * 19 / 199) + 6
+        self.run(["xdotool", "mousemove", "--window", window, str(x), str(y),
+                  "click", "--repeat", "2", "--delay", "80", "1"])
 
     def type(self, text):
         self.run(["xdotool", "type", "--delay", "20", text])
@@ -183,8 +224,16 @@ def _regex(text):
     return "".join("\\" + c if c in special else c for c in text)
 
 
+AT_SPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+
 def have_tools():
     return all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool", "wmctrl"))
+
+
+def have_accessibility_tools():
+    return bool(shutil.which("dbus-daemon") and shutil.which("dbus-send")
+                and os.access(AT_SPI_BUS_LAUNCHER, os.X_OK))
 
 
 class LinuxProgram:

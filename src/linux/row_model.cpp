@@ -126,6 +126,11 @@ GtkTreeModel* NewRowModel(const CacheList& list) {
     return GTK_TREE_MODEL(model);
 }
 
+GtkTreeModel* NewEmptyRowModel() {
+    // Its rows are never asked for: it has none.
+    return GTK_TREE_MODEL(g_object_new(row_model_get_type(), nullptr));
+}
+
 int RowOf(const GtkTreeIter& iter) {
     return GPOINTER_TO_INT(iter.user_data);
 }

@@ -11,6 +11,8 @@ class CacheList;
 // Nothing is stored per row. A list of another length needs a new model:
 // GTK learns a model's rows once, when it is set on a view.
 GtkTreeModel* NewRowModel(const CacheList& list);
+// A model of no rows: the view is still a table, of none.
+GtkTreeModel* NewEmptyRowModel();
 
 // The row an iterator of such a model stands for.
 int RowOf(const GtkTreeIter& iter);

@@ -1,6 +1,8 @@
 #include "linux/text_layout.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "base/utf8.h"
@@ -64,4 +66,65 @@ std::string WrapWords(std::string_view text, int width,
         pos = end + 1;
     }
     return out + line;
+}
+
+std::array<std::int32_t, 256> TextWidths::Unknown() {
+    std::array<std::int32_t, 256> table{};
+    table.fill(-1);
+    return table;
+}
+
+void TextWidths::Forget() {
+    bytes_ = Unknown();
+    others_.clear();
+}
+
+std::int32_t TextWidths::Of(char32_t c) {
+    const auto [at, added] = others_.try_emplace(c, 0);
+    if (added) {
+        at->second = static_cast<std::int32_t>(std::lround(advance_(c) * 1024));
+        if (c > 0 && c < 0x80) {
+            bytes_[c] = at->second;
+        }
+    }
+    return at->second;
+}
+
+std::int32_t TextWidths::SlowWidth(std::string_view bytes) {
+    std::int32_t width = 0;
+    const std::string shown = DisplayText(bytes);
+    for (std::size_t i = 0; i < shown.size();) {
+        char32_t code = static_cast<unsigned char>(shown[i]);
+        const std::size_t length = Utf8Sequence(std::string_view(shown).substr(i), code);
+        width += Of(code);
+        i += std::max<std::size_t>(length, 1);
+    }
+    return width;
+}
+
+double TextWidths::Width(std::string_view bytes) {
+    std::int32_t width = 0;
+    std::int32_t unknown = 0;
+    for (const char c : bytes) {
+        const std::int32_t advance = bytes_[static_cast<unsigned char>(c)];
+        width += advance;
+        unknown |= advance;
+    }
+    if (unknown < 0) {
+        width = SlowWidth(bytes);
+    }
+    return width / 1024.0;
+}
+
+int TextWidths::Widest(int count, const std::function<std::string_view(int)>& text, double& width) {
+    int widest = -1;
+    width = 0;
+    for (int i = 0; i < count; ++i) {
+        const double w = Width(text(i));
+        if (widest < 0 || w > width) {
+            widest = i;
+            width = w;
+        }
+    }
+    return widest;
 }

@@ -3,6 +3,7 @@
 #include <wx/event.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "linux/virtual_list_box.h"
 
@@ -21,9 +22,10 @@ ToggleListBehaviour::~ToggleListBehaviour() {
 gboolean ToggleListBehaviour::OnButton(GtkWidget*, GdkEventButton* event, gpointer self) {
     auto& behaviour = *static_cast<ToggleListBehaviour*>(self);
     behaviour.list_.SetFocus();
-    // A double click arrives as two presses and then a third event: each
-    // press toggles, so the row ends as it was.
-    if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
+    // A double click arrives as two presses and then an event of its own;
+    // a Win32 list box toggles on the first press alone.
+    if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY &&
+        !behaviour.IsSecondClick(*event)) {
         const int row = behaviour.list_.RowAt(*event);
         if (row >= 0) {
             behaviour.Toggle(row);
@@ -34,6 +36,22 @@ gboolean ToggleListBehaviour::OnButton(GtkWidget*, GdkEventButton* event, gpoint
     return TRUE;
 }
 
+bool ToggleListBehaviour::IsSecondClick(const GdkEventButton& press) {
+    gint time = 0;
+    gint distance = 0;
+    g_object_get(gtk_widget_get_settings(GTK_WIDGET(list_.TreeView())), "gtk-double-click-time",
+                 &time, "gtk-double-click-distance", &distance, nullptr);
+    // A third click starts the next pair, as in Win32.
+    const bool second = !lastWasSecond_ && press.time - lastTime_ <= static_cast<guint32>(time) &&
+                        std::abs(press.x - lastX_) <= distance &&
+                        std::abs(press.y - lastY_) <= distance;
+    lastTime_ = press.time;
+    lastX_ = press.x;
+    lastY_ = press.y;
+    lastWasSecond_ = second;
+    return second;
+}
+
 void ToggleListBehaviour::OnKey(wxKeyEvent& event) {
     const int count = list_.Count();
     const int caret = list_.Caret();
@@ -41,10 +59,14 @@ void ToggleListBehaviour::OnKey(wxKeyEvent& event) {
     switch (event.GetKeyCode()) {
         case WXK_UP:
         case WXK_NUMPAD_UP:
+        case WXK_LEFT:
+        case WXK_NUMPAD_LEFT:
             MoveCaret(caret - 1);
             return;
         case WXK_DOWN:
         case WXK_NUMPAD_DOWN:
+        case WXK_RIGHT:
+        case WXK_NUMPAD_RIGHT:
             MoveCaret(caret < 0 ? 0 : caret + 1);
             return;
         case WXK_PAGEUP:

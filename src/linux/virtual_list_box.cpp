@@ -1,8 +1,11 @@
 #include "linux/virtual_list_box.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
+#include "base/utf8.h"
+#include "linux/list_tree_view.h"
 #include "linux/row_model.h"
 #include "linux/text_layout.h"
 #include "list/cache_list.h"
@@ -38,13 +41,13 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
                                    GTK_POLICY_AUTOMATIC);
     GTKScrolledWindowSetBorder(m_widget, wxBORDER_SUNKEN);
 
-    tree_ = GTK_TREE_VIEW(gtk_tree_view_new());
+    tree_ = GTK_TREE_VIEW(NewListTreeView(selection_));
     gtk_tree_view_set_headers_visible(tree_, FALSE);
-    // Stops type-ahead only: Ctrl+F still opens GTK's search box.
+    // No type-ahead; the view itself opens no search box.
     gtk_tree_view_set_enable_search(tree_, FALSE);
     GtkTreeSelection* selection = gtk_tree_view_get_selection(tree_);
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_MULTIPLE);
-    gtk_tree_selection_set_select_function(selection, &VirtualListBox::AllowOwnChanges, this,
+    gtk_tree_selection_set_select_function(selection, &VirtualListBox::NeverSelect, nullptr,
                                            nullptr);
 
     GtkCellRenderer* cell = gtk_cell_renderer_text_new();
@@ -57,6 +60,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     gtk_tree_view_column_set_expand(column_, TRUE);
     gtk_tree_view_append_column(tree_, column_);
     gtk_tree_view_set_fixed_height_mode(tree_, TRUE);
+    SetModel(NewEmptyRowModel());
 
     gtk_container_add(GTK_CONTAINER(m_widget), GTK_WIDGET(tree_));
     gtk_widget_show(GTK_WIDGET(tree_));
@@ -74,39 +78,63 @@ VirtualListBox::~VirtualListBox() {
 }
 
 void VirtualListBox::LetGo() {
-    gtk_tree_view_set_model(tree_, nullptr);
+    SetModel(NewEmptyRowModel());
     list_ = nullptr;
     rowCount_ = 0;
     selection_.Reset(0);
-    mirrored_ = -1;
 }
 
-void VirtualListBox::ShowRows(const CacheList& list) {
-    list_ = &list;
-    rowCount_ = list.Count();
-    selection_.Reset(rowCount_);
-    mirrored_ = -1;
-    FitColumn(list);
-    // A new model: GTK learns the rows and forgets the caret.
-    GtkTreeModel* model = NewRowModel(list);
+void VirtualListBox::SetModel(GtkTreeModel* model) {
     // Once the view knows its row height it would set it on each new row, a
     // walk up the tree for each; learnt afresh, it is set on all in one go.
     gtk_tree_view_set_fixed_height_mode(tree_, FALSE);
     gtk_tree_view_set_model(tree_, model);
     gtk_tree_view_set_fixed_height_mode(tree_, TRUE);
     g_object_unref(model);
+}
+
+void VirtualListBox::ShowRows(const CacheList& list) {
+    list_ = &list;
+    rowCount_ = list.Count();
+    selection_.Reset(rowCount_);
+    gtk_tree_view_column_set_fixed_width(column_, ColumnWidth(list));
+    // A new model: GTK learns the rows and forgets the caret.
+    SetModel(NewRowModel(list));
     // At once, where GTK's own scrolling would glide there.
     gtk_adjustment_set_value(gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree_)), 0);
     gtk_adjustment_set_value(gtk_scrollable_get_hadjustment(GTK_SCROLLABLE(tree_)), 0);
+    // As in a Win32 list box, whatever has the focus: the first Space
+    // toggles the first row, the first Down goes to the second.
+    if (rowCount_ > 0) {
+        SetCaret(0);
+    }
+    AnnounceSelectionChange(tree_, -1);
 }
 
-void VirtualListBox::FitColumn(const CacheList& list) {
-    int width = 1;
-    for (const std::string& text : list.LongestTexts()) {
-        const wxSize extent = GetTextExtent(wxString::FromUTF8(DisplayText(text)));
-        width = std::max(width, extent.GetWidth() + 2 * GetCharWidth());
+double VirtualListBox::Advance(char32_t c) const {
+    std::string text;
+    AppendUtf8(text, c);
+    PangoLayout* layout = gtk_widget_create_pango_layout(GTK_WIDGET(tree_), text.c_str());
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    g_object_unref(layout);
+    return static_cast<double>(logical.width) / PANGO_SCALE;
+}
+
+int VirtualListBox::ColumnWidth(const CacheList& list) {
+    double width = 0;
+    const int widest = widths_.Widest(
+        list.Count(), [&](int row) { return list.Text(row); }, width);
+    if (widest >= 0) {
+        // Laid out whole, kerning and all.
+        const std::string shown = DisplayText(list.Text(widest));
+        PangoLayout* layout = gtk_widget_create_pango_layout(GTK_WIDGET(tree_), shown.c_str());
+        int laidOut = 0;
+        pango_layout_get_pixel_size(layout, &laidOut, nullptr);
+        g_object_unref(layout);
+        width = std::max(width, static_cast<double>(laidOut));
     }
-    gtk_tree_view_column_set_fixed_width(column_, width);
+    return static_cast<int>(std::ceil(width)) + 2 * GetCharWidth();
 }
 
 void VirtualListBox::DrawRow(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel*,
@@ -126,35 +154,14 @@ void VirtualListBox::DrawRow(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeM
     }
 }
 
-gboolean VirtualListBox::AllowOwnChanges(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
-                                         gpointer self) {
-    return static_cast<VirtualListBox*>(self)->mirroring_;
-}
-
-void VirtualListBox::MirrorCaretRow() {
-    const int caret = Caret();
-    const int wanted = selection_.IsSelected(caret) ? caret : -1;
-    if (wanted == mirrored_) {
-        return;
-    }
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(tree_);
-    mirroring_ = true;
-    if (mirrored_ >= 0) {
-        GtkTreePath* path = gtk_tree_path_new_from_indices(mirrored_, -1);
-        gtk_tree_selection_unselect_path(selection, path);
-        gtk_tree_path_free(path);
-    }
-    if (wanted >= 0) {
-        GtkTreePath* path = gtk_tree_path_new_from_indices(wanted, -1);
-        gtk_tree_selection_select_path(selection, path);
-        gtk_tree_path_free(path);
-    }
-    mirroring_ = false;
-    mirrored_ = wanted;
+gboolean VirtualListBox::NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
+                                     gpointer) {
+    // GTK would select with the caret, and unselect every other row.
+    return FALSE;
 }
 
 void VirtualListBox::RedrawRow(int row) {
-    MirrorCaretRow();
+    AnnounceSelectionChange(tree_, row);
     GtkTreeModel* model = gtk_tree_view_get_model(tree_);
     GtkTreeIter iter;
     if (model == nullptr || !gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) {
@@ -166,7 +173,7 @@ void VirtualListBox::RedrawRow(int row) {
 }
 
 void VirtualListBox::RedrawRows() {
-    MirrorCaretRow();
+    AnnounceSelectionChange(tree_, -1);
     gtk_widget_queue_draw(GTK_WIDGET(tree_));
 }
 
@@ -186,10 +193,8 @@ int VirtualListBox::Caret() const {
 void VirtualListBox::SetCaret(int row) {
     GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
     ScrollIntoView(path);
-    // GTK would select the row too, and unselect the others: it is not let.
     gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
     gtk_tree_path_free(path);
-    MirrorCaretRow();
 }
 
 void VirtualListBox::ScrollIntoView(GtkTreePath* path) {
@@ -246,4 +251,5 @@ GdkWindow* VirtualListBox::GTKGetWindow(wxArrayGdkWindows&) const {
 
 void VirtualListBox::DoApplyWidgetStyle(GtkRcStyle* style) {
     GTKApplyStyle(GTK_WIDGET(tree_), style);
+    widths_.Forget();
 }

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include "linux/text_layout.h"
 #include "list/row_selection.h"
 
 class CacheList;
@@ -11,18 +12,17 @@ class CacheList;
 // The main window's list: a GTK tree view over the core's list, so that
 // assistive technology reads its rows as ever. It draws only the rows in
 // sight, asking the list for their texts, and shows as selected the rows
-// its selection holds. GTK's own selection, which walks every row to
-// select all, holds at most the caret's row: GTK then draws the caret on a
-// selected row as its own and tells assistive technology that it is
-// selected. Nothing is made per row.
+// its selection holds; assistive technology is told the same. GTK's own
+// selection, which walks every row to select all, stays empty. Nothing is
+// made per row.
 class VirtualListBox final : public wxControl {
   public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
     ~VirtualListBox() override;
 
-    // Shows `list` from its first row, with nothing selected and no caret.
-    // The rows are read from `list` whenever they are drawn, until the next
-    // call.
+    // Shows `list` from its first row, with nothing selected and the caret
+    // on the first row. The rows are read from `list` whenever they are
+    // drawn, until the next call.
     void ShowRows(const CacheList& list);
     // Shows no rows and lets go of the list, which may then go first.
     void LetGo();
@@ -30,7 +30,8 @@ class VirtualListBox final : public wxControl {
     int Count() const { return rowCount_; }
     RowSelection& Selection() { return selection_; }
     const RowSelection& Selection() const { return selection_; }
-    // After the selection changed: one row, or every row in sight.
+    // After the selection changed: of one row, or of any. Assistive
+    // technology is told too.
     void RedrawRow(int row);
     void RedrawRows();
 
@@ -42,6 +43,8 @@ class VirtualListBox final : public wxControl {
     int RowsPerPage() const;
     // The row under a click on the rows, -1 for none.
     int RowAt(const GdkEventButton& click) const;
+    // How wide the column must be to show every row of `list` whole.
+    int ColumnWidth(const CacheList& list);
 
     GtkTreeView* TreeView() const { return tree_; }
     GtkWidget* GetConnectWidget() override;
@@ -51,23 +54,20 @@ class VirtualListBox final : public wxControl {
     void DoApplyWidgetStyle(GtkRcStyle* style) override;
 
   private:
-    static gboolean AllowOwnChanges(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
-                                    gpointer self);
+    static gboolean NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean, gpointer);
     // Scrolls at once, as little as brings the row into sight.
     void ScrollIntoView(GtkTreePath* path);
-    // GTK's selection: the caret's row if the selection holds it, else none.
-    void MirrorCaretRow();
+    // Shows a model of the list's rows, or of none.
+    void SetModel(GtkTreeModel* model);
     static void DrawRow(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model,
                         GtkTreeIter* iter, gpointer self);
-    // Wide enough for the longest rows, so GTK need not measure every row.
-    void FitColumn(const CacheList& list);
+    // The advance of a character in the view's font, in pixels.
+    double Advance(char32_t c) const;
 
     GtkTreeView* tree_ = nullptr;
     GtkTreeViewColumn* column_ = nullptr;
     const CacheList* list_ = nullptr;
     int rowCount_ = 0;
     RowSelection selection_;
-    // The row GTK holds as selected, -1 for none.
-    int mirrored_ = -1;
-    bool mirroring_ = false;
+    TextWidths widths_{[this](char32_t c) { return Advance(c); }};
 };

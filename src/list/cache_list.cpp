@@ -69,7 +69,6 @@ void CacheList::AppendRow(std::string_view text, const std::string_view* recordR
     rows_.push_back(
         Row{bytes, static_cast<std::uint32_t>(text.size()),
             recordRest != nullptr ? static_cast<std::uint32_t>(recordRest->size()) : kNoRecord});
-    KeepIfLongest(text);
     ++revision_;
 }
 
@@ -131,7 +130,6 @@ void CacheList::Insert(const std::vector<Insertion>& insertions) {
         char* bytes = Store(insertion->text.size());
         std::copy(insertion->text.begin(), insertion->text.end(), bytes);
         rows_[--to] = Row{bytes, static_cast<std::uint32_t>(insertion->text.size()), kNoRecord};
-        KeepIfLongest(insertion->text);
     }
     sorted_ = rows_.size();
     ++revision_;
@@ -144,7 +142,6 @@ void CacheList::Clear() {
     blockSize_ = 0;
     blockUsed_ = 0;
     sorted_ = 0;
-    longest_.clear();
     ++revision_;
 }
 
@@ -173,17 +170,4 @@ std::optional<std::string> CacheList::Record(int index) const {
         return std::nullopt;
     }
     return record;
-}
-
-void CacheList::KeepIfLongest(std::string_view text) {
-    if (longest_.size() == kLongestKept && text.size() <= longest_.back().size()) {
-        return;
-    }
-    const auto at = std::upper_bound(
-        longest_.begin(), longest_.end(), text.size(),
-        [](std::size_t size, const std::string& kept) { return size > kept.size(); });
-    longest_.insert(at, std::string(text));
-    if (longest_.size() > kLongestKept) {
-        longest_.pop_back();
-    }
 }

@@ -41,15 +41,9 @@ class CacheList {
     bool RecordInto(int index, std::string& record) const;
 
     std::uint64_t Revision() const { return revision_; }
-    // The longest texts appended since the list was last cleared, longest
-    // first: what a view measures to fit its column, without a pass over
-    // every row.
-    const std::vector<std::string>& LongestTexts() const { return longest_; }
 
   private:
     static constexpr std::uint32_t kNoRecord = UINT32_MAX;
-    // How many of the longest texts the list keeps at hand.
-    static constexpr std::size_t kLongestKept = 16;
 
     // Records whose folder is not kept: every folder beyond the first few.
     static constexpr unsigned char kNoFolder = 255;
@@ -67,7 +61,6 @@ class CacheList {
     char* Store(std::size_t size);
     void AppendRow(std::string_view text, const std::string_view* recordRest, unsigned char folder);
     unsigned char FolderIndex(std::string_view folder);
-    void KeepIfLongest(std::string_view text);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockSize_ = 0;
@@ -76,6 +69,5 @@ class CacheList {
     std::vector<std::string> folders_;
     // Rows before this one are in order.
     std::size_t sorted_ = 0;
-    std::vector<std::string> longest_;
     std::uint64_t revision_ = 0;
 };

@@ -41,6 +41,24 @@ int RowSelection::Count() const {
     return all_ ? rowCount_ - toggled : toggled;
 }
 
+int RowSelection::NthSelected(int n) const {
+    if (n < 0 || n >= Count()) {
+        return -1;
+    }
+    if (!all_) {
+        return toggled_[static_cast<std::size_t>(n)];
+    }
+    // Past each row taken out at or before it, the answer moves on by one.
+    int row = n;
+    for (const int out : toggled_) {
+        if (out > row) {
+            break;
+        }
+        ++row;
+    }
+    return row;
+}
+
 std::vector<int> RowSelection::Indices() const {
     if (!all_) {
         return toggled_;

@@ -15,12 +15,14 @@ class RowSelection {
     void Clear();
 
     bool IsSelected(int row) const;
+    // How many rows are selected.
+    int Count() const;
+    // The `n`th selected row counted from 0, -1 past the last.
+    int NthSelected(int n) const;
     // The selected rows, ascending.
     std::vector<int> Indices() const;
 
   private:
-    int Count() const;
-
     int rowCount_ = 0;
     // Every row counts as selected, except those listed below.
     bool all_ = false;

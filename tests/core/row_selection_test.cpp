@@ -16,6 +16,7 @@ TEST(RowSelection, AnswersTheSelectedRowsAscendingWhateverTheOrderOfClicks) {
         {{4, 0, 2}, false, {}, {0, 2, 4}},  // clicked out of order
         {{4, 0, 4}, false, {}, {0}},        // a second click takes a row out
         {{3}, true, {5, 1}, {0, 2, 3, 4}},  // all, then two taken out
+        {{}, true, {0, 1, 4}, {2, 3, 5}},   // all, then the first two taken out
         {{6, -1}, false, {}, {}},           // rows the list does not have
     };
     for (const auto& c : cases) {
@@ -31,6 +32,12 @@ TEST(RowSelection, AnswersTheSelectedRowsAscendingWhateverTheOrderOfClicks) {
             selection.Toggle(row);
         }
         EXPECT_EQ(selection.Indices(), c.selected);
+        // What a screen reader asks: how many, and the nth.
+        const int count = static_cast<int>(c.selected.size());
+        EXPECT_EQ(selection.Count(), count);
+        for (int n = 0; n <= count; ++n) {
+            EXPECT_EQ(selection.NthSelected(n), n < count ? c.selected[n] : -1) << n;
+        }
         for (int row = -1; row <= 6; ++row) {
             const bool listed = std::count(c.selected.begin(), c.selected.end(), row) == 1;
             EXPECT_EQ(selection.IsSelected(row), listed) << row;

@@ -1,18 +1,32 @@
 #!/usr/bin/env python3
 """Vorpane end to end: the real program in a private X display, driven by
-keys, checked by the windows it shows, its exit code and what it leaves on
-disk. The Linux program and Vorpane.EXE (under Wine) run the same scenarios.
+keys and clicks, checked by the windows it shows, its exit code, what it
+leaves on disk, and for vorpane what a screen reader hears through AT-SPI:
+the list's rows, its selection, the caret and the focus. The Linux program
+and Vorpane.EXE (under Wine) run the same scenarios; AT-SPI does not see
+Wine's windows, so there what the keys selected shows in what the commands
+then do on disk.
 
     tests/e2e/run_e2e.py build/vorpane
     tests/e2e/run_e2e.py build-win32/Vorpane.EXE <wine prefix>
 """
 
 import datetime
+import glob
 import os
 import shutil
 import sys
 import tempfile
 import traceback
+
+if sys.argv[1:2] and len(sys.argv) == 2 and sys.executable != "/usr/bin/python3":
+    try:
+        import gi  # noqa: F401
+    except ImportError:
+        # AT-SPI's bindings come with the system's Python, not another one
+        # first on PATH.
+        if os.path.exists("/usr/bin/python3"):
+            os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 import demo_game  # noqa: E402
@@ -54,6 +68,48 @@ def extracted(g):
             and g.cached("Omega.utx") and g.read("Textures/Omega.utx") == b"the player's own")
 
 
+def extracted_by_keys(g):
+    """Omega.utx and Epsilon.uax were selected: Omega's place is taken."""
+    return (os.path.exists(g.path("Sounds/Epsilon.uax")) and not g.cached("Epsilon.uax")
+            and g.cached("Omega.utx") and g.cached("Alpha.unr") and g.cached("Gamma.u"))
+
+
+def only_deleted(*names):
+    """Of Alpha, Gamma and Delta, exactly `names` are gone."""
+    return lambda g: all(g.cached(n) != (n in names) for n in ("Alpha.unr", "Gamma.u", "Delta.u"))
+
+
+# The keys of the Win32 multiple-selection list box, from the start: each
+# key, then the caret's row and the selected rows a screen reader hears.
+# Rows: Alpha, Gamma, Omega, Delta, Epsilon. Ctrl+A and Shift+Ctrl+A are a
+# GTK habit; a Win32 list box searches with letters, GTK's would with Ctrl+F.
+LINUX = {"linux"}
+KEY_TABLE = [
+    ("space", 0, [0]),
+    ("ctrl+a", 0, [0, 1, 2, 3, 4], LINUX),
+    ("shift+ctrl+a", 0, [], LINUX),
+    ("ctrl+f", 0, [], LINUX),
+    ("o", 0, [], LINUX),
+    ("space", 0, [0], LINUX),
+    ("Down", 1, [0]),
+    ("Right", 2, [0]),
+    ("space", 2, [0, 2]),
+    ("Left", 1, [0, 2]),
+    ("Up", 0, [0, 2]),
+    ("End", 4, [0, 2]),
+    ("Prior", 0, [0, 2]),
+    ("Next", 4, [0, 2]),
+    ("space", 4, [0, 2, 4]),
+    ("Home", 0, [0, 2, 4]),
+    ("space", 0, [2, 4]),
+]
+
+
+def key_steps(table):
+    return [(("keys", key), ("hears", caret, selected)) + tuple(rest)
+            for key, caret, selected, *rest in table]
+
+
 def compacted(g):
     return g.read("Cache/cache.ini") == ("[Cache]\r\n%s=Omega.utx\r\n%s=Delta.u\r\n\r\n" % (
         g.keys["Omega.utx"], g.keys["Delta.u"])).encode()
@@ -63,11 +119,39 @@ def compacted(g):
 # "no value"; "read-only" makes cache.ini read-only), its steps, and the
 # programs it is for. Until "main", no step may find the main window open.
 SCENARIOS = [
+    ("list_keys", "game", [
+        ("main",),
+        ("hears", 0, [], 5),
+        *key_steps(KEY_TABLE),
+        # Enter runs Extract, the default button, on what the keys selected.
+        ("keys", "Return"),
+        ("box", "Could NOT Extract Omega.utx", "Return"),
+        ("check", "extracted", extracted_by_keys),
+        # The rebuilt list has its caret on the first row again.
+        ("hears", 0, [], 4),
+        ("keys", "space", "Down", "Down", "Down", "space"),
+        ("hears", 3, [0, 3], 4),
+        # Tab order: list, Extract, About, Compact, Delete.
+        ("keys", "Tab", "Tab", "Tab", "Tab", "space"),
+        ("check", "Alpha and Delta deleted", only_deleted("Alpha.unr", "Delta.u")),
+        ("keys", "Escape"),
+        ("exit", 0)]),
+    ("double_click", "game", [
+        ("main",),
+        ("double_click",),
+        ("hears", 0, [0], 5),
+        ("keys", "Tab", "Tab", "Tab", "Tab", "space"),
+        ("check", "Alpha deleted", only_deleted("Alpha.unr")),
+        ("keys", "Escape"),
+        ("exit", 0)]),
+    ("empty_list", "game, no files", [
+        ("main",), ("hears", None, [], 0), ("keys", "space", "Down", "ctrl+a"),
+        ("hears", None, [], 0), ("keys", "Escape"), ("exit", 0)], LINUX),
     ("commands", "game", [
         ("main",),
         # Rows Alpha, Gamma, Omega, Delta, Epsilon: all but the last, then
         # Enter, for Extract is the default button.
-        ("keys", "Home", "space", "Down", "space", "Down", "space", "Down", "space", "Return"),
+        ("keys", "space", "Down", "space", "Down", "space", "Down", "space", "Return"),
         ("box", ASK, "alt+y"),
         ("box", "Could NOT Extract Omega.utx", "Return"),
         ("box", ASK, "Return"),  # Delta.u: No, the default
@@ -102,39 +186,32 @@ SCENARIOS = [
 ]
 
 
-def run(x, program, entry, steps):
+def run(x, program, entry, steps, reader):
     game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
     if "read-only" in entry:
         os.chmod(game.path("Cache/cache.ini"), 0o444)
+    if "no files" in entry:
+        for name in glob.glob(game.path("Cache/*.uxx")):
+            os.remove(name)
     program.register(x, {"no key": None, "no value": ""}.get(entry, game.dir))
     proc = program.start(x)
     shown = False
     try:
-        for kind, *args in steps:
-            args = [a(game, program) if callable(a) and kind != "check" else a for a in args]
-            if not shown and kind != "main" and x.windows(MAIN):
-                raise AssertionError("the main window opened before %s" % kind)
-            if kind == "main":
-                x.wait_window(MAIN)
-                x.wait_active(MAIN)
+        for step in steps:
+            if isinstance(step[0], tuple):
+                # A row of the key table: the key, then what a screen reader
+                # hears; some keys are for one program only.
+                if len(step) == 2 or program.platform in step[2]:
+                    for part in step[:2]:
+                        do_step(x, program, game, proc, reader, part)
+                continue
+            if not shown and step[0] != "main" and x.windows(MAIN):
+                raise AssertionError("the main window opened before %s" % step[0])
+            if step[0] == "main":
                 shown = True
-                others = [t for t in x.titles() if t != MAIN]
-                if others:
-                    raise AssertionError("windows besides the main window: %r" % others)
-            elif kind == "keys":
-                x.keys(*args)
-            elif kind == "box":
-                x.answer(*args)
-            elif kind == "chooser":
-                x.answer(program.chooser, *args)
-            elif kind == "choose":
-                program.choose(x, os.path.join(game.root, *args))
-            elif kind == "check":
-                xsession.wait_until(lambda: args[1](game), 20, args[0])
-            elif kind == "close":
-                x.run(["wmctrl", "-c", MAIN])
-            elif kind == "exit" and proc.wait(timeout=20) != args[0]:
-                raise AssertionError("exit code %d, not %d" % (proc.returncode, args[0]))
+                if reader:
+                    reader.attach(proc.pid)
+            do_step(x, program, game, proc, reader, step)
     except Exception:
         print("windows open: %r" % x.titles())
         raise
@@ -145,23 +222,60 @@ def run(x, program, entry, steps):
         shutil.rmtree(game.root, ignore_errors=True)
 
 
+def do_step(x, program, game, proc, reader, step):
+    kind, *args = step
+    args = [a(game, program) if callable(a) and kind != "check" else a for a in args]
+    if kind == "main":
+        x.wait_window(MAIN)
+        x.wait_active(MAIN)
+        others = [t for t in x.titles() if t != MAIN]
+        if others:
+            raise AssertionError("windows besides the main window: %r" % others)
+    elif kind == "keys":
+        x.keys(*args)
+    elif kind == "double_click":
+        x.double_click_list(MAIN)
+    elif kind == "hears":
+        if reader:
+            reader.expect(*args)
+    elif kind == "box":
+        x.answer(*args)
+    elif kind == "chooser":
+        x.answer(program.chooser, *args)
+    elif kind == "choose":
+        program.choose(x, os.path.join(game.root, *args))
+    elif kind == "check":
+        xsession.wait_until(lambda: args[1](game), 20, args[0])
+    elif kind == "close":
+        x.run(["wmctrl", "-c", MAIN])
+    elif kind == "exit" and proc.wait(timeout=20) != args[0]:
+        raise AssertionError("exit code %d, not %d" % (proc.returncode, args[0]))
+
+
 def main():
     if len(sys.argv) not in (2, 3) or not xsession.have_tools():
         sys.exit(__doc__.strip() + "\n\nXvfb, openbox, xdotool and wmctrl: scripts/install-deps")
+    linux = len(sys.argv) == 2
+    if linux and not xsession.have_accessibility_tools():
+        sys.exit("e2e: dbus-daemon and at-spi2-core for AT-SPI: scripts/install-deps")
     work = tempfile.mkdtemp(prefix="vorpane-e2e-")
     path = os.path.abspath(sys.argv[1])
     print("e2e: %s" % path)
-    if len(sys.argv) == 3:
-        program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
-    else:
+    if linux:
         program = xsession.LinuxProgram(path, work)
+    else:
+        program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
     scenarios = [s for s in SCENARIOS if len(s) == 3 or program.platform in s[3]]
     failed = []
     program.end()
-    with xsession.XSession() as x:
+    with xsession.XSession(accessible=linux) as x:
+        reader = None
+        if linux:
+            import screen_reader  # AT-SPI's bindings: for vorpane only
+            reader = screen_reader.ScreenReader(x.env)
         for name, entry, steps, *_ in scenarios:
             try:
-                run(x, program, entry, steps)
+                run(x, program, entry, steps, reader)
                 print("[  PASSED  ] e2e.%s" % name)
             except Exception:
                 failed.append(name)

@@ -41,4 +41,26 @@ TEST(WrapWords, BreaksAtSpacesWithinTheWidthAndLeavesLongWordsWhole) {
     EXPECT_EQ(WrapWords("", 5, chars), "");
 }
 
+TEST(TextWidths, FindsTheWidestAsShownNotTheLongestInBytes) {
+    std::vector<char32_t> asked;
+    TextWidths widths([&](char32_t c) {
+        asked.push_back(c);
+        return c == U'W' ? 3.5 : c == U'\u20ac' ? 2.0 : c == U'\ufffd' ? 4.0 : 1.0;
+    });
+    // The Euro sign as UTF-8 and as the game's code page; NUL as shown.
+    const std::vector<std::string> texts = {"iiiiiiii", "WWW", "\xe2\x82\xac\xe2\x82\xac",
+                                            "\x80\x80", "a\0"s};
+    double width = 0;
+    EXPECT_EQ(widths.Widest(
+                  static_cast<int>(texts.size()), [&](int i) { return std::string_view(texts[i]); },
+                  width),
+              1);
+    EXPECT_EQ(width, 10.5);
+    EXPECT_EQ(widths.Width(texts[2]), 4.0);
+    EXPECT_EQ(widths.Width(texts[3]), 4.0);
+    EXPECT_EQ(widths.Width(texts[4]), 5.0);
+    // Each character is asked of the font once.
+    EXPECT_EQ(asked, (std::vector<char32_t>{U'i', U'W', U'\u20ac', U'a', U'\ufffd'}));
+}
+
 }  // namespace

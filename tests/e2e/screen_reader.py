@@ -1,0 +1,96 @@
+"""What a screen reader hears of vorpane's list, through AT-SPI: its rows,
+the selected ones (the table's selection and each row's own state), the
+caret (the row with the focus) and whether the list has the focus; and
+whether each change of the selection was announced."""
+
+import os
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+import xsession  # noqa: E402
+
+
+class ScreenReader:
+    def __init__(self, env):
+        # Atspi finds the accessibility bus through these, once.
+        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+            os.environ[name] = env[name]
+        Atspi.init()
+        self.announced = 0
+        self.listener = Atspi.EventListener.new(self._on_selection_changed)
+        self.listener.register("object:selection-changed")
+        self.table = None
+        self.heard = None
+
+    def _on_selection_changed(self, event):
+        self.announced += 1
+
+    def attach(self, pid):
+        """Finds the list of the program `pid` once its window shows."""
+        self.table, self.heard = None, None
+        self.table = xsession.wait_until(lambda: self._find_table(pid), 20, "the list over AT-SPI")
+
+    def _find_table(self, pid):
+        desktop = Atspi.get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(i)
+            if app is not None and app.get_process_id() == pid:
+                return _find(app, Atspi.Role.TABLE)
+        return None
+
+    def hear(self):
+        """Rows, selected rows, caret row and focus, as read now."""
+        context = GLib.MainContext.default()
+        while context.iteration(False):
+            pass
+        table = self.table
+        rows = Atspi.Table.get_n_rows(table)
+        states = [Atspi.Table.get_accessible_at(table, r, 0).get_state_set() for r in range(rows)]
+        selected = sorted(Atspi.Table.get_selected_rows(table))
+        marked = [r for r, s in enumerate(states) if s.contains(Atspi.StateType.SELECTED)]
+        if marked != selected or Atspi.Selection.get_n_selected_children(table) != len(selected):
+            raise AssertionError("the table's selection %r, its rows' own %r" % (selected, marked))
+        carets = [r for r, s in enumerate(states) if s.contains(Atspi.StateType.FOCUSED)]
+        focused = table.get_state_set().contains(Atspi.StateType.FOCUSED)
+        return (table.get_role(), rows, selected, carets[0] if len(carets) == 1 else carets,
+                focused)
+
+    def expect(self, caret, selected, rows=None):
+        """Waits until the list, focused, is heard with `caret` and
+        `selected` (and `rows`); a changed selection must be announced."""
+        before, announced = self.heard, self.announced
+
+        def heard():
+            now = self.hear()
+            self.heard = now
+            role, count, sel, at, focused = now
+            changed = before is not None and sel != before[2]
+            return (role == Atspi.Role.TABLE and (rows is None or count == rows) and sel == selected
+                    and at == (caret if caret is not None else []) and focused
+                    and (not changed or self.announced > announced))
+        try:
+            xsession.wait_until(heard, 10, "caret %r, selection %r" % (caret, selected))
+        except TimeoutError:
+            raise AssertionError("heard (role, rows, selection, caret, focus) %r, announced %d"
+                                 " times; wanted caret %r, selection %r" % (
+                                     self.heard, self.announced - announced, caret, selected))
+        time.sleep(0.05)
+
+
+def _find(accessible, role, depth=0):
+    """The first accessible of `role` under `accessible`; not into tables."""
+    if accessible is None or depth > 12:
+        return None
+    if accessible.get_role() == role:
+        return accessible
+    if accessible.get_role() == Atspi.Role.TABLE:
+        return None
+    for i in range(accessible.get_child_count()):
+        found = _find(accessible.get_child_at_index(i), role, depth + 1)
+        if found is not None:
+            return found
+    return None
