@@ -22,10 +22,10 @@ wxBEGIN_EVENT_TABLE(MainWindow, wxDialog)
 wxEND_EVENT_TABLE()
     // clang-format on
 
-    MainWindow::MainWindow(const std::string& programName)
+    MainWindow::MainWindow(const std::string& programName,
+                           const std::optional<std::string>& gameDir)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      registry_(WinePrefixesToSearch()),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
     list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));
@@ -43,6 +43,9 @@ wxEND_EVENT_TABLE()
     about_ = std::make_unique<WxAboutBox>(*this);
     dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
                                                         *files_, exit_, *about_, programName});
+    if (gameDir) {
+        dlg_->SetGameFolder(*gameDir);
+    }
 }
 
 MainWindow::~MainWindow() {
