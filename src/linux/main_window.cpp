@@ -6,6 +6,7 @@
 
 #include "linux/program_icon.h"
 #include "linux/template_builder.h"
+#include "platform/posix/home_folder.h"
 #include "resource.h"
 #include "ui/main_template.h"
 
@@ -42,9 +43,10 @@ wxEND_EVENT_TABLE()
     chooser_ = std::make_unique<WxFolderChooser>(*this);
     about_ = std::make_unique<WxAboutBox>(*this);
     dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
-                                                        *files_, exit_, *about_, programName});
+                                                        *files_, exit_, *about_, programName,
+                                                        PlayerHomeFolder()});
     if (gameDir) {
-        dlg_->SetGameFolder(*gameDir);
+        dlg_->SetGameFolder(*gameDir, FolderSource::Player);
     }
 }
 

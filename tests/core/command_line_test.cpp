@@ -19,13 +19,10 @@ TEST(CommandLine, OptionsInOrderAndUsageErrors) {
         {{"--game=/u t"}, Action::OpenWindow, "/u t", ""},
         // A folder is taken as it stands, even one that looks like an option.
         {{"--game", "--help"}, Action::OpenWindow, "--help", ""},
-        {{"--game=--x=y"}, Action::OpenWindow, "--x=y", ""},
         {{"--help"}, Action::ShowHelp, {}, ""},
         {{"-h", "--bogus"}, Action::ShowHelp, {}, ""},
         {{"--game", "/ut", "--version"}, Action::ShowVersion, {}, ""},
         {{"--bogus", "--help"}, Action::UsageError, {}, "vorpane: unknown option '--bogus'"},
-        {{"--help=1"}, Action::UsageError, {}, "vorpane: unknown option '--help=1'"},
-        {{"-"}, Action::UsageError, {}, "vorpane: unknown option '-'"},
         {{"/ut"}, Action::UsageError, {}, "vorpane: unexpected argument '/ut'"},
         {{"--game"}, Action::UsageError, {}, "vorpane: option '--game' needs a folder"},
         {{"--game="}, Action::UsageError, {}, "vorpane: option '--game' needs a folder"},
