@@ -130,7 +130,9 @@ folders under their real names, delete them, and compact cache.ini so that
 it lists only the files still in the cache.
 
 It finds a game installed through Wine or Steam's Proton from the game's
-own registry entry, and otherwise asks for the game folder.")
+own registry entry, and otherwise asks for the game folder. For the game's
+native Linux build, the player chooses its installation folder and the
+downloads in ~/.utpg/Cache (or ~/.loki/ut/Cache) are listed.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Independent of the umask of whoever builds the package.
