@@ -10,6 +10,7 @@
 
 #include "list/entry_order.h"
 #include "location/game_folder.h"
+#include "ops/ops_fixture.h"
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
 
@@ -200,7 +201,9 @@ TEST(NativeInstallation, ListsTheDownloadsInThePlayersHome) {
 
 // Given as on the command line: no registry is read; extraction goes into the
 // installation, Delete and Compact act on the cache in the home.
-TEST_F(GameFolderDialog, CommandsOnANativeInstallationUseTheHomeCache) {
+using NativeInstallationCommands = OpsFixture;
+
+TEST_F(NativeInstallationCommands, ExtractIntoTheInstallationAndActOnTheHomeCache) {
     TempGame home;
     const std::filesystem::path cache = home.Root() / ".utpg" / "Cache";
     std::filesystem::create_directories(cache);
@@ -215,19 +218,11 @@ TEST_F(GameFolderDialog, CommandsOnANativeInstallationUseTheHomeCache) {
     registry.entry = {};
 
     Dialog().SetGameFolder(game.Dir(), FolderSource::Player);
-    const auto select = [&](const std::string& name) {
-        view.selected.clear();
-        for (std::size_t i = 0; i < view.rows.size(); ++i) {
-            if (view.rows[i].text.substr(kEntryPrefixLength) == name) {
-                view.selected.push_back(static_cast<int>(i));
-            }
-        }
-    };
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
     EXPECT_EQ(view.rows.size(), 3u);
-    select("DM-A.unr");
+    view.selected = {RowOf("DM-A.unr")};
     EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
-    select("B.utx");
+    view.selected = {RowOf("B.utx")};
     EXPECT_EQ(Run(&CVorpaneDlg::OnDelete), std::nullopt);
     EXPECT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
     EXPECT_TRUE(boxes.shown.empty());
