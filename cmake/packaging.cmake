@@ -6,8 +6,12 @@ endif()
 include(GNUInstallDirs)
 
 set(VORPANE_MAINTAINER "The Vorpane developers <vorpane-devel@googlegroups.com>")
-set(VORPANE_HOMEPAGE "https://github.com/vorpane/vorpane")
-set(VORPANE_SCREENSHOT_URL "https://raw.githubusercontent.com/vorpane/vorpane/main/docs/main-window.png")
+# Where players find the project, its bug tracker and a picture of the
+# window. Whoever publishes a build gives the real addresses; an empty one is
+# left out of the package and its AppStream entry rather than guessed.
+set(VORPANE_HOMEPAGE "" CACHE STRING "Homepage address for the package and AppStream entry (empty: none)")
+set(VORPANE_BUGTRACKER_URL "" CACHE STRING "Bug tracker address for the AppStream entry (empty: none)")
+set(VORPANE_SCREENSHOT_URL "" CACHE STRING "Address of a screenshot for the AppStream entry (empty: none)")
 set(VORPANE_APP_ID "io.github.vorpane.vorpane")
 set(VORPANE_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/vorpane")
 
@@ -36,6 +40,37 @@ string(REGEX REPLACE "^.*\n\n(Permission)" "\\1" vorpane_license "${vorpane_lice
 string(STRIP "${vorpane_license}" vorpane_license)
 string(REPLACE "\n\n" "\n.\n" vorpane_license "${vorpane_license}")
 string(REPLACE "\n" "\n " VORPANE_LICENSE_BODY " ${vorpane_license}")
+
+# The addresses that were given, as the copyright file and the metainfo
+# write them.
+function(vorpane_xml_text out text)
+  string(REPLACE "&" "&amp;" text "${text}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE ">" "&gt;" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+set(VORPANE_COPYRIGHT_SOURCE "")
+set(VORPANE_METAINFO_URLS "")
+set(VORPANE_METAINFO_SCREENSHOTS "")
+if(NOT VORPANE_HOMEPAGE STREQUAL "")
+  set(VORPANE_COPYRIGHT_SOURCE "\nSource: ${VORPANE_HOMEPAGE}")
+  vorpane_xml_text(url "${VORPANE_HOMEPAGE}")
+  string(APPEND VORPANE_METAINFO_URLS "\n  <url type=\"homepage\">${url}</url>")
+endif()
+if(NOT VORPANE_BUGTRACKER_URL STREQUAL "")
+  vorpane_xml_text(url "${VORPANE_BUGTRACKER_URL}")
+  string(APPEND VORPANE_METAINFO_URLS "\n  <url type=\"bugtracker\">${url}</url>")
+endif()
+if(NOT VORPANE_SCREENSHOT_URL STREQUAL "")
+  vorpane_xml_text(url "${VORPANE_SCREENSHOT_URL}")
+  set(VORPANE_METAINFO_SCREENSHOTS "
+  <screenshots>
+    <screenshot type=\"default\">
+      <caption>The cache by download time, one download batch selected</caption>
+      <image>${url}</image>
+    </screenshot>
+  </screenshots>")
+endif()
 
 set(vorpane_pkg ${CMAKE_BINARY_DIR}/package-files)
 configure_file(res/copyright.in ${vorpane_pkg}/copyright @ONLY)
@@ -95,7 +130,9 @@ folders under their real names, delete them, and compact cache.ini so that
 it lists only the files still in the cache.
 
 It finds a game installed through Wine or Steam's Proton from the game's
-own registry entry, and otherwise asks for the game folder.")
+own registry entry, and otherwise asks for the game folder. For the game's
+native Linux build, the player chooses its installation folder and the
+downloads in ~/.utpg/Cache (or ~/.loki/ut/Cache) are listed.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Independent of the umask of whoever builds the package.

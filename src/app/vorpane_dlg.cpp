@@ -6,6 +6,7 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
 #include "cache/download_batches.h"
+#include "location/cache_folder.h"
 #include "ops/compact.h"
 #include "ops/delete.h"
 #include "ops/extract.h"
@@ -73,7 +74,7 @@ void CVorpaneDlg::OnCompact() {
     RefreshCacheList();
 }
 
-std::size_t CVorpaneDlg::SetGameFolder(const std::string& path) {
+std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource source) {
     if (path.empty()) {
         return 0;
     }
@@ -81,7 +82,11 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path) {
     if (m_gameDir.back() != kPathSeparator) {
         m_gameDir += kPathSeparator;
     }
-    m_cacheDir = m_gameDir + "Cache" + kPathSeparator;
+    // A folder the game's entry names is a Windows installation: nothing is
+    // looked for outside it.
+    m_cacheDir = CacheFolderOf(
+        m_gameDir, source == FolderSource::Player ? m_services.playerHome : std::nullopt,
+        m_services.files);
     m_cacheIniPath = m_cacheDir + "cache.ini";
     return path.size();
 }
@@ -113,9 +118,10 @@ void CVorpaneDlg::MarkDownloadBatches() {
 }
 
 void CVorpaneDlg::LocateGameFolder() {
-    SetGameFolder(::LocateGameFolder(m_services.registry, Prompts()));
+    const LocatedFolder folder = ::LocateGameFolder(m_services.registry, Prompts());
+    SetGameFolder(folder.path, folder.source);
 }
 
 void CVorpaneDlg::AskForGameFolderAgain() {
-    SetGameFolder(::AskForGameFolderAgain(m_cacheIniPath, Prompts()));
+    SetGameFolder(::AskForGameFolderAgain(m_cacheIniPath, Prompts()), FolderSource::Player);
 }

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
-
 #include <vector>
 
 #include "list/cache_list.h"
@@ -30,6 +30,9 @@ struct DialogServices {
     AboutBox& about;
     // The executable's name without its extension: the file error report's caption.
     std::string programName;
+    // The player's home folder, where the game's native Linux build keeps its
+    // downloads; none where there is no such build.
+    std::optional<std::string> playerHome = std::nullopt;
 };
 
 // The main window's logic: the game paths, the list of cached files and the
@@ -58,8 +61,9 @@ class CVorpaneDlg {
     void OnCompact();
 
     // The only writer of the game paths; returns the length of `path`
-    // (0 when it is empty and nothing changed).
-    std::size_t SetGameFolder(const std::string& path);
+    // (0 when it is empty and nothing changed). A folder from the player may
+    // be a native installation whose cache is in the player's home.
+    std::size_t SetGameFolder(const std::string& path, FolderSource source);
 
     void RefreshCacheList();
     void ClearCacheList();

@@ -6,6 +6,7 @@
 
 #include "linux/program_icon.h"
 #include "linux/template_builder.h"
+#include "platform/posix/home_folder.h"
 #include "resource.h"
 #include "ui/main_template.h"
 
@@ -22,10 +23,10 @@ wxBEGIN_EVENT_TABLE(MainWindow, wxDialog)
 wxEND_EVENT_TABLE()
     // clang-format on
 
-    MainWindow::MainWindow(const std::string& programName)
+    MainWindow::MainWindow(const std::string& programName,
+                           const std::optional<std::string>& gameDir)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      registry_(WinePrefixesToSearch()),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
     list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));
@@ -42,7 +43,11 @@ wxEND_EVENT_TABLE()
     chooser_ = std::make_unique<WxFolderChooser>(*this);
     about_ = std::make_unique<WxAboutBox>(*this);
     dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
-                                                        *files_, exit_, *about_, programName});
+                                                        *files_, exit_, *about_, programName,
+                                                        PlayerHomeFolder()});
+    if (gameDir) {
+        dlg_->SetGameFolder(*gameDir, FolderSource::Player);
+    }
 }
 
 MainWindow::~MainWindow() {

@@ -3,6 +3,7 @@
 #include <wx/dialog.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/routing_table.h"
@@ -16,12 +17,22 @@
 #include "platform/posix/wine_registry.h"
 #include "platform/process_exit.h"
 
+// The game's entry from the Wine prefixes, searched only when it is asked
+// for: with a game folder given on the command line none of their files is read.
+class WinePrefixesRegistry final : public InstallationRegistry {
+  public:
+    InstallationEntry ReadGameFolderEntry() override {
+        return WineRegistry(WinePrefixesToSearch()).ReadGameFolderEntry();
+    }
+};
+
 // The main window IDD_MAIN: the list of cached files and the four buttons.
 // Its events go through the routing table to CVorpaneDlg's handlers.
 class MainWindow final : public wxDialog {
   public:
-    // `programName` captions the file error report.
-    explicit MainWindow(const std::string& programName);
+    // `programName` captions the file error report; `gameDir`, when given,
+    // is opened in place of the folder the game's entry names.
+    MainWindow(const std::string& programName, const std::optional<std::string>& gameDir);
     ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser
@@ -45,7 +56,7 @@ class MainWindow final : public wxDialog {
     std::unique_ptr<WxMessageBoxes> boxes_;
     std::unique_ptr<WxFolderChooser> chooser_;
     std::unique_ptr<WxAboutBox> about_;
-    WineRegistry registry_;
+    WinePrefixesRegistry registry_;
     std::unique_ptr<FileSystem> files_;
     RuntimeProcessExit exit_;
     std::unique_ptr<CVorpaneDlg> dlg_;

@@ -1,12 +1,23 @@
 #include "linux/vorpane_app.h"
 
+#include <wx/log.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/command_line.h"
 #include "linux/main_window.h"
 
-wxIMPLEMENT_APP(CVorpaneApp);
+// main() is our own: the command line is read before the toolkit starts, so
+// that --help and --version answer without a display.
+wxIMPLEMENT_APP_NO_MAIN(CVorpaneApp);
 
 bool CVorpaneApp::OnInit() {
-    // The program takes no command line and keeps no settings, so the
-    // toolkit's own start-up (command-line parsing) is left out.
+    // The toolkit sees no option of ours, so its own command-line parsing is
+    // left out.
     return true;
 }
 
@@ -15,7 +26,64 @@ int CVorpaneApp::OnRun() {
     // ends the process with exit code 0.
     // The executable's name without its extension.
     const std::string programName(GetAppName().fn_str());
-    MainWindow window(programName);
+    MainWindow window(programName, m_gameDir);
     window.RunModal();
     return 0;
+}
+
+namespace {
+
+// The boxes name the folder in full, as for one picked in the chooser.
+std::string AbsoluteFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    if (error) {
+        return folder;
+    }
+    if (absolute.filename() == ".") {
+        absolute = absolute.parent_path();
+    }
+    return absolute.string();
+}
+
+// Prints a text that was asked for; a text that could not be written is a
+// failure, as for other command-line programs.
+int Print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("vorpane: could not write to standard output\n", stderr);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const CommandLine line = ParseCommandLine(args);
+    switch (line.action) {
+        case CommandLine::Action::ShowHelp:
+            return Print(UsageText());
+        case CommandLine::Action::ShowVersion:
+            return Print(VersionText());
+        case CommandLine::Action::UsageError:
+            std::fprintf(stderr, "%s\n%s", line.error.c_str(), UsageText().c_str());
+            return kUsageErrorExitCode;
+        case CommandLine::Action::OpenWindow:
+            break;
+    }
+    std::optional<std::string> gameDir;
+    if (line.gameDir) {
+        gameDir = AbsoluteFolder(*line.gameDir);
+    }
+    // The toolkit gets the program's name only: every option was ours.
+    char fallbackName[] = "vorpane";
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
+    // The toolkit's messages (such as no display) go to standard error, as
+    // they do when the log is made before the application object exists.
+    wxLog::GetActiveTarget();
+    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir)));
+    return wxEntry(toolkitArgc, toolkitArgv);
 }

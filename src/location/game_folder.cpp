@@ -47,7 +47,7 @@ bool ReadValueIntoBuffer(const std::optional<std::string>& data, char* buffer) {
 
 }  // namespace
 
-std::string LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
+LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
     std::array<char, kPathBufferSize> buffer{};
     const InstallationEntry entry = registry.ReadGameFolderEntry();
     bool found = false;
@@ -56,10 +56,13 @@ std::string LocateGameFolder(InstallationRegistry& registry, const FolderPrompts
     } else if (!(found = ReadValueIntoBuffer(entry.folderData, buffer.data()))) {
         prompts.boxes.Show(kValueMissingText, kValueMissingCaption, BoxStyle::Warning);
     }
-    if (!found && BrowseForGameFolder(prompts, buffer.data()) == 0) {
+    if (found) {
+        return {buffer.data(), FolderSource::InstallationEntry};
+    }
+    if (BrowseForGameFolder(prompts, buffer.data()) == 0) {
         prompts.exit.Exit(0);
     }
-    return buffer.data();
+    return {buffer.data(), FolderSource::Player};
 }
 
 std::string AskForGameFolderAgain(const std::string& cacheIniPath, const FolderPrompts& prompts) {

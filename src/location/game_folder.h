@@ -15,10 +15,19 @@ struct FolderPrompts {
     ProcessExit& exit;
 };
 
+// Where a game folder comes from: the game's installation entry, or the
+// player (the chooser or the command line).
+enum class FolderSource { InstallationEntry, Player };
+
+struct LocatedFolder {
+    std::string path;
+    FolderSource source;
+};
+
 // The game folder from the game's installation entry, else from the player
 // after a warning; ends the process when the player cancels. Empty when the
 // entry holds an empty text.
-std::string LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts);
+LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts);
 
 // After "Could NOT be opened" for the index at `cacheIniPath`: the folder the
 // player picks. Ends the process when the player cancels or the path does

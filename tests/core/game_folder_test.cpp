@@ -6,7 +6,11 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
+#include <map>
+
+#include "list/entry_order.h"
 #include "location/game_folder.h"
+#include "ops/ops_fixture.h"
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
 
@@ -30,7 +34,11 @@ Outcome Locate(InstallationEntry entry, std::deque<std::optional<std::string>> a
     fakes.chooser.answers = std::move(answers);
     Outcome outcome;
     try {
-        outcome.folder = LocateGameFolder(fakes.registry, {fakes.boxes, fakes.chooser, fakes.exit});
+        const LocatedFolder located =
+            LocateGameFolder(fakes.registry, {fakes.boxes, fakes.chooser, fakes.exit});
+        outcome.folder = located.path;
+        // Only a folder the player picked may be a native installation.
+        EXPECT_EQ(located.source == FolderSource::Player, !fakes.chooser.titles.empty());
     } catch (const ProcessEnded& ended) {
         outcome.exitCode = ended.code;
     }
@@ -120,6 +128,108 @@ TEST_F(GameFolderDialog, AsksAgainUntilTheIndexOpensAndEndsWhenCancelled) {
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].caption, "");
     EXPECT_EQ(boxes.shown[1].caption, indexOf(empty.Dir()));
+}
+
+// An installation of the game's native Linux build keeps its downloads in
+// the player's home. Each row: what the installation and the home hold, how
+// the folder comes, and whose cache is listed ("asked" when none opens).
+TEST(NativeInstallation, ListsTheDownloadsInThePlayersHome) {
+    struct Row {
+        std::vector<std::string> installed;  // files of the installation
+        std::vector<std::string> home;       // cache.ini files in the home
+        bool fromEntry;                      // named by the installation entry
+        std::string listed;
+    };
+    const std::string utpg = ".utpg/Cache/cache.ini";
+    const std::string loki = ".loki/ut/Cache/cache.ini";
+    const std::vector<Row> rows = {
+        {{"System64/ut-bin-amd64"}, {utpg, loki}, false, "Utpg.unr"},
+        {{"System64/ucc-bin-amd64"}, {utpg}, false, "Utpg.unr"},
+        {{"System/ut-bin"}, {loki}, false, "Loki.unr"},
+        {{"System/ucc-bin"}, {loki}, false, "Loki.unr"},
+        // A folder in place of today's index: the older one is used.
+        {{"System/ut-bin"}, {".utpg/Cache/cache.ini/", loki}, false, "Loki.unr"},
+        {{"System64/ut-bin-amd64"}, {}, false, "asked"},
+        {{"System64/ut-bin-amd64", "Cache/cache.ini"}, {utpg}, false, "Own.unr"},
+        // Not a native installation, or not the player's choice: no guessing.
+        {{"System/UnrealTournament.exe"}, {utpg}, false, "asked"},
+        {{"System64/ut-bin-amd64"}, {utpg}, true, "asked"},
+    };
+    const auto names = std::map<std::string, std::string>{
+        {"Cache/cache.ini", "Own.unr"}, {utpg, "Utpg.unr"}, {loki, "Loki.unr"}};
+    for (const Row& row : rows) {
+        TempGame installation;
+        TempGame home;
+        const auto make = [&](const std::filesystem::path& root, const std::string& file) {
+            std::filesystem::create_directories((root / file).parent_path());
+            if (file.back() == '/') {
+                std::filesystem::create_directory(root / file);
+            } else if (names.count(file) == 0) {
+                WriteWholeFile(root / file, "ELF");
+            } else {
+                WriteWholeFile(root / file, "K=" + names.at(file) + "\n");
+                WriteWholeFile((root / file).parent_path() / "K.uxx", "data");
+            }
+        };
+        for (const std::string& file : row.installed) {
+            make(installation.Root(), file);
+        }
+        for (const std::string& file : row.home) {
+            make(home.Root(), file);
+        }
+        FakeServices fakes;
+        fakes.playerHome = home.Dir();
+        if (row.fromEntry) {
+            fakes.registry.SetFolder(installation.Dir());
+        } else {
+            fakes.chooser.answers = {installation.Dir()};
+        }
+        std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+        CVorpaneDlg dialog(fakes.For(*files));
+        std::string listed = "asked";
+        try {
+            dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
+            ASSERT_EQ(fakes.view.rows.size(), 1u);
+            listed = fakes.view.rows[0].text.substr(kEntryPrefixLength);
+        } catch (const ProcessEnded&) {
+            // The question names the installation's own index.
+            EXPECT_EQ(fakes.boxes.shown.back().caption, (installation.IndexPath()).string());
+        }
+        EXPECT_EQ(listed, row.listed) << row.installed[0] << " " << row.fromEntry;
+    }
+}
+
+// Given as on the command line: no registry is read; extraction goes into the
+// installation, Delete and Compact act on the cache in the home.
+using NativeInstallationCommands = OpsFixture;
+
+TEST_F(NativeInstallationCommands, ExtractIntoTheInstallationAndActOnTheHomeCache) {
+    TempGame home;
+    const std::filesystem::path cache = home.Root() / ".utpg" / "Cache";
+    std::filesystem::create_directories(cache);
+    for (const char* key : {"A", "B", "C"}) {
+        WriteWholeFile(cache / (std::string(key) + ".uxx"), key);
+    }
+    WriteWholeFile(cache / "cache.ini", "[Cache]\nA=DM-A.unr\nB=B.utx\nC=C.umx\n");
+    std::filesystem::create_directory(game.Root() / "System64");
+    std::filesystem::create_directory(game.Root() / "maps");
+    WriteWholeFile(game.Root() / "System64" / "ut-bin-amd64", "ELF");
+    playerHome = home.Dir();
+    registry.entry = {};
+
+    Dialog().SetGameFolder(game.Dir(), FolderSource::Player);
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    EXPECT_EQ(view.rows.size(), 3u);
+    view.selected = {RowOf("DM-A.unr")};
+    EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
+    view.selected = {RowOf("B.utx")};
+    EXPECT_EQ(Run(&CVorpaneDlg::OnDelete), std::nullopt);
+    EXPECT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ReadWholeFile(game.Root() / "maps" / "DM-A.unr"), "A");
+    EXPECT_EQ(FilesIn(cache), (std::vector<std::string>{"C.uxx", "cache.ini"}));
+    EXPECT_EQ(ReadWholeFile(cache / "cache.ini"), "[Cache]\r\nC=C.umx\r\n\r\n");
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{});
 }
 
 #ifndef _WIN32

@@ -110,7 +110,8 @@ class FakeAbout : public AboutBox {
 // Every faked service of the main window, for a dialog over the given files.
 struct FakeServices {
     DialogServices For(FileSystem& files) {
-        return DialogServices{view, boxes, chooser, registry, files, exit, about, "vorpane"};
+        return DialogServices{view, boxes, chooser,   registry,  files,
+                              exit, about, "vorpane", playerHome};
     }
 
     FakeView view;
@@ -119,4 +120,5 @@ struct FakeServices {
     FakeRegistry registry;
     FakeExit exit;
     FakeAbout about;
+    std::optional<std::string> playerHome;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks for. The program has a window and few options:
+// --help, --version and --game DIR (also --game=DIR).
+struct CommandLine {
+    enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError };
+    Action action = Action::OpenWindow;
+    // The game folder to open instead of the one the installation entry names.
+    std::optional<std::string> gameDir;
+    // For a usage error: one line saying what is wrong.
+    std::string error;
+};
+
+// Reads the arguments after the program's name, in order: --help and
+// --version answer at once, the first argument that is not understood makes
+// a usage error.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text --help prints, and a usage error after its own line.
+std::string UsageText();
+
+// The text --version prints.
+std::string VersionText();
+
+// The exit status of a usage error, as for other command-line programs.
+inline constexpr int kUsageErrorExitCode = 2;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+class FileSystem;
+
+// The cache folder of the game installed in `gameDir` (ending in a
+// separator): its own Cache folder, unless that holds no readable cache.ini
+// and `gameDir` is an installation of the game's native Linux build. Such a
+// build keeps its downloads in the player's `home`: ~/.utpg/Cache (today's
+// patch), else ~/.loki/ut/Cache (older releases), whichever first holds a
+// readable cache.ini. Without a home, always the game's own Cache folder.
+std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::string>& home,
+                          FileSystem& files);
