@@ -61,23 +61,29 @@ bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
 
 // Asks for the batch's files at once, so that the system may spread the
 // queries, then appends an entry for each file that opened, in file order.
-void AppendOpenable(IndexedFiles& batch, const std::string& cacheDir, FileSystem& files,
-                    CacheList& list) {
+// A file the system could not ask about may be there: the entries stop
+// before it, and its failure is returned.
+std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& cacheDir,
+                                        FileSystem& files, CacheList& list) {
     batch.fileNames.resize(batch.count);
     batch.names.resize(batch.count);
-    const std::vector<std::optional<CacheFileInfo>> infos =
-        files.QueryCacheFiles(cacheDir, batch.fileNames);
+    const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(cacheDir, batch.fileNames);
     std::string text;
     for (std::size_t i = 0; i < batch.count; ++i) {
-        if (!infos[i]) {
+        const CacheFileAnswer& answer = answers[i];
+        if (answer.unasked != 0) {
+            return FileError(FileErrorCauseOf(answer.unasked), cacheDir + batch.fileNames[i]);
+        }
+        if (!answer.info) {
             continue;
         }
         text.clear();
-        AppendTimeStamp(text, infos[i]->created);
+        AppendTimeStamp(text, answer.info->created);
         text.append(kPrefixGap).append(batch.names[i]);
         // The record: the file's path, then its size.
-        list.Append(text, cacheDir, MakeCacheRecord(batch.fileNames[i], infos[i]->size));
+        list.Append(text, cacheDir, MakeCacheRecord(batch.fileNames[i], answer.info->size));
     }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -86,16 +92,21 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
                     CacheList& list) {
     IndexedFiles batch;
     std::string line;
-    try {
-        for (bool more = true; more;) {
+    std::optional<FileError> failure;
+    for (bool more = true; more && !failure;) {
+        try {
             more = ReadBatch(index, line, batch);
-            AppendOpenable(batch, cacheDir, files, list);
+        } catch (const FileError& error) {
+            // The list keeps what was read before the failure.
+            failure = error;
         }
-    } catch (const FileError&) {
-        // The list keeps what was read before the failure.
-        AppendOpenable(batch, cacheDir, files, list);
-        list.SortAppended();
-        throw;
+        // A file that came before the read failure fails first.
+        if (std::optional<FileError> unasked = AppendOpenable(batch, cacheDir, files, list)) {
+            failure = std::move(unasked);
+        }
     }
     list.SortAppended();
+    if (failure) {
+        throw *failure;
+    }
 }

@@ -15,6 +15,15 @@ struct CacheFileInfo {
     FileTime created = 0;
 };
 
+// What the system answers about one cache file: its facts when it opens,
+// nothing when it does not. Or the system could not ask at all (it ran short
+// of file handles or memory): then `unasked` holds that error number, and
+// the file may well be there.
+struct CacheFileAnswer {
+    std::optional<CacheFileInfo> info;
+    int unasked = 0;
+};
+
 // A file open for reading, closed when destroyed.
 class InputFile {
   public:
@@ -42,20 +51,21 @@ class FileSystem {
     virtual ~FileSystem() = default;
 
     // Opens an existing regular file for reading (others may read it too),
-    // takes its size and creation time and closes it; nothing if it cannot be opened.
-    virtual std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) = 0;
+    // takes its size and creation time and closes it; no facts if it cannot
+    // be opened for reasons of its own.
+    virtual CacheFileAnswer QueryCacheFile(const std::string& path) = 0;
 
     // QueryCacheFile for each of `names` in `folder` (a path ending in a
     // separator), answered in the order asked. A system may query several
     // files at once.
-    virtual std::vector<std::optional<CacheFileInfo>> QueryCacheFiles(
-        const std::string& folder, const std::vector<std::string>& names) {
-        std::vector<std::optional<CacheFileInfo>> infos;
-        infos.reserve(names.size());
+    virtual std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
+                                                         const std::vector<std::string>& names) {
+        std::vector<CacheFileAnswer> answers;
+        answers.reserve(names.size());
         for (const std::string& name : names) {
-            infos.push_back(QueryCacheFile(folder + name));
+            answers.push_back(QueryCacheFile(folder + name));
         }
-        return infos;
+        return answers;
     }
 
     // Opens an existing file for reading, not shared with other programs.

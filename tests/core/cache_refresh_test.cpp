@@ -5,6 +5,7 @@
 #include "platform/path_separator.h"
 #include "support/dialog_fixture.h"
 #include "support/faulty_file_system.h"
+#include "support/system_errors.h"
 
 namespace fs = std::filesystem;
 
@@ -86,6 +87,31 @@ TEST_F(Refresh, AReadErrorKeepsTheEntriesReadSoFarWithoutSeparators) {
     fs::remove(game.CacheDir() / "A.uxx");
     EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
     EXPECT_EQ(Texts(), (Texts_{kP2 + kDashes, kP2 + "second.unr", kP2 + "third.unr"}));
+}
+
+TEST_F(Refresh, AFileTheSystemCouldNotAskAboutIsReportedNotLeftOut) {
+    game.WriteIndex("A=first.unr\nB=second.unr\nC=third.unr\n");
+    game.AddCacheFile("A", 0, kT1);
+    game.AddCacheFile("B", 0, kT2);
+    game.AddCacheFile("C", 0, kT2);
+    const std::string unasked = (game.CacheDir() / "B.uxx").string();
+    FaultyFileSystem faulty(files());
+    faulty.unaskedPath = unasked;
+    faulty.unaskedError = kErrorTooManyOpenFiles;
+    fileSystem = &faulty;
+
+    EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    // The entries stop before it, as they do before a read error.
+    EXPECT_EQ(Texts(), (Texts_{kP1 + "first.unr"}));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              unasked + " could not be opened because there are too many open files.");
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+
+    faulty.unaskedPath.clear();
+    EXPECT_EQ(Run(&CVorpaneDlg::OnExtract), std::nullopt);
+    EXPECT_EQ(Texts(), (Texts_{kP1 + "first.unr", kP2 + kDashes, kP2 + kDashes, kP2 + "second.unr",
+                               kP2 + "third.unr"}));
 }
 
 TEST_F(Refresh, ClosingEmptiesTheListAndTheViewFollows) {

@@ -18,12 +18,12 @@ class MemoryFileSystem : public FileSystem {
     std::size_t readPiece = 4096;
     std::map<std::string, CacheFileInfo> cacheFiles;
 
-    std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override {
+    CacheFileAnswer QueryCacheFile(const std::string& path) override {
         const auto found = cacheFiles.find(path);
         if (found == cacheFiles.end()) {
-            return std::nullopt;
+            return {};
         }
-        return found->second;
+        return {found->second};
     }
 
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string&) override {

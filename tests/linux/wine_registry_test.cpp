@@ -2,6 +2,8 @@
 #include "platform/path_separator.h"
 #include "platform/posix/wine_prefixes.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "posix/in_child.h"
 #include "support/temp_game.h"
 
 namespace fs = std::filesystem;
@@ -123,6 +126,28 @@ TEST(WineRegistry, ReadsTheGameFolderEntryOfAPrefix) {
     EXPECT_FALSE(WineRegistry({}).ReadGameFolderEntry().keyFound);
 }
 
+TEST(WineRegistry, AFifoInPlaceOfSystemRegIsPassedOver) {
+    TempGame temp;
+    ASSERT_EQ(mkfifo((temp.Root() / "system.reg").c_str(), 0644), 0);
+    EXPECT_EQ(InChild(
+                  [&] {
+                      const InstallationEntry entry =
+                          WineRegistry({temp.Root()}).ReadGameFolderEntry();
+                      return std::string(entry.keyFound || entry.folderData ? "found" : "none");
+                  },
+                  5),
+              "none");
+}
+
+// The prefixes, one a line, with `home` for "~".
+std::string Joined(const std::vector<fs::path>& paths, const fs::path& home) {
+    std::string text;
+    for (const fs::path& path : paths) {
+        text += "~/" + path.lexically_relative(home).string() + "\n";
+    }
+    return text;
+}
+
 TEST(WineRegistry, WineprefixAloneElseHomeDotWineThenEachSteamLibrary) {
     EXPECT_EQ(WinePrefixesToSearch("/opt/prefix", "/home/player"),
               std::vector<fs::path>{"/opt/prefix"});
@@ -131,18 +156,43 @@ TEST(WineRegistry, WineprefixAloneElseHomeDotWineThenEachSteamLibrary) {
     TempGame temp;
     const fs::path home = temp.Root() / "home";
     const fs::path steam = home / ".local/share/Steam";
-    const fs::path second = temp.Root() / "games" / "Steam Library";
+    const fs::path second = home / "games" / "Steam Library";
+    const fs::path vdf = steam / "steamapps/libraryfolders.vdf";
     const fs::path proton = "steamapps/compatdata/13240/pfx";
     fs::create_directories(steam / proton);
     fs::create_directories(home / ".steam");
     fs::create_directory_symlink(steam, home / ".steam/steam");
-    WriteWholeFile(steam / "steamapps/libraryfolders.vdf",
-                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
-                       "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"13240\"\t\t\"1\"\n\t\t}\n\t}\n"
-                       "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
-                       second.string() + "\"\n\t}\n}\n");
-    const std::vector<fs::path> prefixes = WinePrefixesToSearch(nullptr, home.c_str());
-    EXPECT_EQ(prefixes, (std::vector<fs::path>{home / ".wine", steam / proton, second / proton}));
+    const std::string defaultOnly = "~/.wine\n~/.local/share/Steam/" + proton.string() + "\n";
+    const std::string both = defaultOnly + "~/games/Steam Library/" + proton.string() + "\n";
+    const struct {
+        std::optional<std::string> vdf;  // nothing: a FIFO in its place
+        std::string prefixes;
+    } cases[] = {
+        {"\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
+             "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"13240\"\t\t\"1\"\n\t\t}\n\t}\n"
+             "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+             second.string() + "\"\n\t}\n}\n",
+         both},
+        // As Steam wrote it before 2021: each library a numbered path.
+        {"\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1616000000\"\n"
+         "\t\"ContentStatsID\"\t\t\"-4711\"\n\t\"1\"\t\t\"" +
+             second.string() + "\"\n}\n",
+         both},
+        {std::nullopt, defaultOnly},
+    };
+    for (const auto& c : cases) {
+        fs::remove(vdf);
+        if (c.vdf) {
+            WriteWholeFile(vdf, *c.vdf);
+        } else {
+            ASSERT_EQ(mkfifo(vdf.c_str(), 0644), 0);
+        }
+        EXPECT_EQ(
+            InChild([&] { return Joined(WinePrefixesToSearch(nullptr, home.c_str()), home); }, 5),
+            c.prefixes)
+            << c.vdf.value_or("FIFO");
+    }
+    const std::vector<fs::path> prefixes = {home / ".wine", steam / proton, second / proton};
 
     // The first prefix whose entry names a folder wins; one without it is passed over.
     fs::create_directories(second / proton / "dosdevices");

@@ -1,6 +1,7 @@
 // The POSIX file layer against what the kernel really does: other file
 // systems, full disks, FIFOs and times that a plain folder cannot show.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +13,11 @@
 
 #include "base/file_error.h"
 #include "base/file_time.h"
+#include "cache/cache_index_file.h"
+#include "cache/cache_refresh.h"
 #include "ops/compact.h"
 #include "platform/posix/posix_file_system.h"
+#include "posix/in_child.h"
 #include "support/list_rows.h"
 #include "support/temp_game.h"
 
@@ -57,7 +61,7 @@ class PosixFiles : public ::testing::Test {
     // The creation time the listing shows for a file.
     std::string Shown(const fs::path& path) {
         std::string text;
-        AppendTimeStamp(text, files.QueryCacheFile(path.string())->created);
+        AppendTimeStamp(text, files.QueryCacheFile(path.string()).info->created);
         return text;
     }
 
@@ -93,10 +97,16 @@ TEST_F(PosixFiles, MovesAcrossFileSystemsWithoutReplacingNorLeavingAPartialCopy)
 TEST_F(PosixFiles, OnlyRegularFilesAreCacheFiles) {
     const fs::path fifo = game.CacheDir() / "FIFO.uxx";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    // Would block forever if opened the ordinary way.
-    EXPECT_FALSE(files.QueryCacheFile(fifo.string()));
-    EXPECT_FALSE(files.QueryCacheFile(game.CacheDir().string()));
-    EXPECT_FALSE(files.OpenExclusiveForReading(fifo.string()));
+    // A FIFO would block until a writer came if opened the ordinary way, and
+    // a device such as /dev/zero would never end.
+    const auto refused = [&] {
+        const CacheFileAnswer fifoAnswer = files.QueryCacheFile(fifo.string());
+        return !fifoAnswer.info && fifoAnswer.unasked == 0 &&
+               !files.QueryCacheFile(game.CacheDir().string()).info &&
+               !files.OpenExclusiveForReading(fifo.string()) &&
+               !files.OpenExclusiveForReading("/dev/zero");
+    };
+    EXPECT_EQ(InChild([&] { return std::string(refused() ? "refused" : "taken"); }, 5), "refused");
     // Nor moved to another file system by copying.
     TmpfsMount other(game.Root() / "Maps", "64k");
     REQUIRE_MOUNT(other);
@@ -120,13 +130,14 @@ TEST_F(PosixFiles, CreationTimeIsTheEarlierOfBirthAndModification) {
             errno = refusal;
             return -1;
         });
-        const std::optional<CacheFileInfo> info = noStatx.QueryCacheFile(path.string());
+        const std::optional<CacheFileInfo> info = noStatx.QueryCacheFile(path.string()).info;
         ASSERT_TRUE(info);
         EXPECT_EQ(info->size, 1u);
         EXPECT_EQ(info->created, 4'102'444'800ULL * 10'000'000 + 116'444'736'000'000'000ULL);
-        EXPECT_FALSE(noStatx.QueryCacheFile(game.CacheDir().string()));
-        EXPECT_EQ(noStatx.QueryCacheFiles(game.CacheDir().string() + "/", {"K.uxx"})[0]->created,
-                  info->created);
+        EXPECT_FALSE(noStatx.QueryCacheFile(game.CacheDir().string()).info);
+        EXPECT_EQ(
+            noStatx.QueryCacheFiles(game.CacheDir().string() + "/", {"K.uxx"})[0].info->created,
+            info->created);
     }
 }
 
@@ -141,13 +152,56 @@ TEST_F(PosixFiles, ManyFilesAreAnsweredInTheOrderAskedAsEachAlone) {
     }
     ASSERT_EQ(mkfifo((game.CacheDir() / "K700.uxx").c_str(), 0644), 0);
     const std::string folder = game.CacheDir().string() + "/";
-    const std::vector<std::optional<CacheFileInfo>> infos = files.QueryCacheFiles(folder, names);
-    const auto answer = [](const std::optional<CacheFileInfo>& info) {
-        return info ? std::optional(std::pair(info->size, info->created)) : std::nullopt;
+    const auto answer = [](const CacheFileAnswer& a) {
+        return a.info ? std::optional(std::pair(a.info->size, a.info->created)) : std::nullopt;
     };
+    const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(folder, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(answer(infos.at(i)), answer(files.QueryCacheFile(folder + names[i]))) << names[i];
+        EXPECT_EQ(answer(answers.at(i)), answer(files.QueryCacheFile(folder + names[i])))
+            << names[i];
     }
+}
+
+// The lowest descriptor number free in this process.
+int LowestFreeDescriptor() {
+    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    close(fd);
+    return fd;
+}
+
+void LimitDescriptors(int count) {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(count);
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+TEST_F(PosixFiles, AtTheDescriptorLimitNoPresentFileIsListedAsMissing) {
+    std::string index = "[Cache]\n";
+    for (int i = 0; i < 2400; ++i) {
+        index += "K" + std::to_string(i) + "=Map" + std::to_string(i) + ".unr\n";
+        WriteWholeFile(game.CacheDir() / ("K" + std::to_string(i) + ".uxx"), "x");
+    }
+    game.WriteIndex(index);
+    const std::string cacheDir = game.CacheDir().string() + "/";
+    const auto refresh = [&](int spareDescriptors) {
+        CacheIndexFile opened(files);
+        opened.OpenCacheIndex(game.IndexPath().string());
+        LimitDescriptors(LowestFreeDescriptor() + spareDescriptors);
+        CacheList list;
+        std::string outcome;
+        try {
+            AddCachedFiles(opened, cacheDir, files, list);
+        } catch (const FileError& error) {
+            outcome = error.ReportText();
+        }
+        return std::to_string(list.Count()) + " " + outcome;
+    };
+    // One for the folder and one more, which the threads compete for.
+    EXPECT_EQ(InChild([&] { return refresh(2); }), "2400 ");
+    EXPECT_EQ(
+        InChild([&] { return refresh(0); }),
+        "0 " + cacheDir + "K0.uxx could not be opened because there are too many open files.");
 }
 
 TEST_F(PosixFiles, TimesBeforeTheFirstShownYearAreClamped) {

@@ -14,9 +14,12 @@ class FaultyFileSystem : public FileSystem {
     int goodReads = -1;             // reads that succeed before one fails; -1: all
     long long goodWriteBytes = -1;  // bytes written before a write fails; -1: all
     int commitError = 0;            // error the commit fails with; 0: none
+    std::string unaskedPath;        // a file the system cannot ask about…
+    int unaskedError = 0;           // …for want of what this error says
 
-    std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override {
-        return real_.QueryCacheFile(path);
+    CacheFileAnswer QueryCacheFile(const std::string& path) override {
+        return path == unaskedPath ? CacheFileAnswer{std::nullopt, unaskedError}
+                                   : real_.QueryCacheFile(path);
     }
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override {
         auto file = real_.OpenExclusiveForReading(path);

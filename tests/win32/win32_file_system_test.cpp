@@ -73,16 +73,32 @@ TEST_F(Win32Files, TheIndexIsSharedWithNoOtherProgram) {
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
-TEST_F(Win32Files, ACacheFileStillBeingWrittenIsLeftOut) {
-    game.AddCacheFile("K", 4, "2001-08-12 06:35:48.250");
-    const fs::path path = game.CacheDir() / "K.uxx";
-    {
-        HeldFile reader(path, GENERIC_READ, FILE_SHARE_READ);
-        EXPECT_TRUE(files.QueryCacheFile(path.string()));
+TEST_F(Win32Files, ManyFilesAreAnsweredInTheOrderAskedAsEachAloneLeavingOutOnesBeingWritten) {
+    // Enough names that the queries are spread over threads.
+    std::vector<std::string> names;
+    for (int i = 0; i < 1500; ++i) {
+        names.push_back("K" + std::to_string(i) + ".uxx");
+        if (i % 7 != 0) {
+            WriteWholeFile(game.CacheDir() / names.back(), std::string(i % 50, 'x'));
+        }
     }
-    HeldFile writer(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_TRUE(writer.Open());
-    EXPECT_FALSE(files.QueryCacheFile(path.string()));
+    // Another program reading a file lets it be listed; one writing it does not.
+    const HeldFile reader(game.CacheDir() / "K3.uxx", GENERIC_READ, FILE_SHARE_READ);
+    const HeldFile writer(game.CacheDir() / "K701.uxx", GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(reader.Open() && writer.Open());
+    const std::string folder = game.CacheDir().string() + "\\";
+    const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(folder, names);
+    const auto answer = [](const CacheFileAnswer& a) {
+        return a.info ? std::optional(std::pair(a.info->size, a.info->created)) : std::nullopt;
+    };
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(answer(answers.at(i)), answer(files.QueryCacheFile(folder + names[i])))
+            << names[i];
+        EXPECT_EQ(answers[i].unasked, 0);
+    }
+    EXPECT_TRUE(answers[3].info);
+    EXPECT_FALSE(answers[701].info);
 }
 
 std::uint64_t Units(const FILETIME& time) {
@@ -101,7 +117,7 @@ TEST_F(Win32Files, TheTimeShownIsTheCreationTime) {
     }
     WIN32_FILE_ATTRIBUTE_DATA system{};
     ASSERT_TRUE(GetFileAttributesExA(path.string().c_str(), GetFileExInfoStandard, &system));
-    const auto info = files.QueryCacheFile(path.string());
+    const auto info = files.QueryCacheFile(path.string()).info;
     ASSERT_TRUE(info);
     EXPECT_EQ(info->size, 255u);
     EXPECT_EQ(info->created, Units(system.ftCreationTime));
@@ -111,7 +127,7 @@ TEST_F(Win32Files, TheTimeShownIsTheCreationTime) {
 
     SetCreationFileTime(path, 0x7FFF'0000'0000'0000ULL);
     stamp.clear();
-    AppendTimeStamp(stamp, files.QueryCacheFile(path.string())->created);
+    AppendTimeStamp(stamp, files.QueryCacheFile(path.string()).info->created);
     EXPECT_EQ(stamp.size(), kTimeStampLength);
 }
 
@@ -126,13 +142,13 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
         const std::string target = folder + std::string(length - folder.size() - 4, 'n') + ".utx";
         EXPECT_EQ(files.MoveWithoutReplacing(source, target), ERROR_FILENAME_EXCED_RANGE);
         EXPECT_EQ(files.RemoveFile(target), ERROR_FILENAME_EXCED_RANGE);
-        EXPECT_FALSE(files.QueryCacheFile(target));
+        EXPECT_FALSE(files.QueryCacheFile(target).info);
         int error = 0;
         EXPECT_FALSE(files.CreateReplacement(target, error));
         EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
     }
     EXPECT_TRUE(fs::is_empty(game.Root() / "Textures"));
-    EXPECT_FALSE(files.QueryCacheFile((game.CacheDir() / "NUL.uxx").string()));
+    EXPECT_FALSE(files.QueryCacheFile((game.CacheDir() / "NUL.uxx").string()).info);
     EXPECT_FALSE(files.OpenExclusiveForReading((game.CacheDir() / "NUL.uxx").string()));
     // One character less fits.
     const std::string fits = folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'n') + ".utx";

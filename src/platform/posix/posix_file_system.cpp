@@ -8,17 +8,15 @@
 
 #include <strings.h>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "platform/path_separator.h"
+#include "platform/posix/regular_file.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/spread_queries.h"
 
 static_assert(kPathBufferSize == PATH_MAX, "the game folder buffer holds any Linux path");
 
@@ -53,47 +51,15 @@ bool IsReadOnly(const struct stat& info, const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
-// Opens without blocking on FIFOs or devices; only regular files are kept.
-UniqueFd OpenRegularForReading(const std::string& path) {
-    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd) {
-        return fd;
-    }
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
-        return UniqueFd();
-    }
-    return fd;
+// The system ran short of what any query needs; it says nothing about the file.
+bool IsShortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == EAGAIN;
 }
 
-// Runs `work` over [0, count) in slices, on this thread and a few more: a
-// query is mostly time in the kernel, and another core can take the next
-// slice. Where no thread can be started, this one does it all.
-void SpreadOverThreads(std::size_t count,
-                       const std::function<void(std::size_t, std::size_t)>& work) {
-    constexpr std::size_t kSlice = 256;
-    constexpr unsigned kMostThreads = 4;
-    std::atomic<std::size_t> next{0};
-    const auto drain = [&] {
-        for (std::size_t begin; (begin = next.fetch_add(kSlice)) < count;) {
-            work(begin, std::min(count, begin + kSlice));
-        }
-    };
-    const unsigned wanted = std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
-    const std::size_t helpers = std::min<std::size_t>(wanted - 1, count / kSlice);
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < helpers; ++i) {
-        try {
-            threads.emplace_back(drain);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    drain();
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+// The answer for a query that failed with `error`: the file is not there,
+// unless the system could not ask.
+CacheFileAnswer FailedQuery(int error) {
+    return IsShortage(error) ? CacheFileAnswer{std::nullopt, error} : CacheFileAnswer{};
 }
 
 int WriteAll(int fd, const char* data, std::size_t size) {
@@ -237,11 +203,13 @@ int CopyThenRemove(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::optional<CacheFileInfo> PosixFileSystem::QueryCacheFile(const std::string& path) {
-    return QueryAt(AT_FDCWD, path.c_str());
+CacheFileAnswer PosixFileSystem::QueryCacheFile(const std::string& path) {
+    const CacheFileAnswer answer = QueryAt(AT_FDCWD, path.c_str());
+    // Another thread may have let go of what this one ran short of.
+    return answer.unasked != 0 ? QueryAt(AT_FDCWD, path.c_str()) : answer;
 }
 
-std::vector<std::optional<CacheFileInfo>> PosixFileSystem::QueryCacheFiles(
+std::vector<CacheFileAnswer> PosixFileSystem::QueryCacheFiles(
     const std::string& folder, const std::vector<std::string>& names) {
     // Each name is then looked up in the folder alone, not along its whole path.
     const UniqueFd dir(
@@ -249,43 +217,42 @@ std::vector<std::optional<CacheFileInfo>> PosixFileSystem::QueryCacheFiles(
     if (!dir) {
         return FileSystem::QueryCacheFiles(folder, names);
     }
-    std::vector<std::optional<CacheFileInfo>> infos(names.size());
-    SpreadOverThreads(names.size(), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            infos[i] = QueryAt(dir.get(), names[i].c_str());
-        }
-    });
-    return infos;
+    return SpreadQueries(names.size(),
+                         [&](std::size_t i) { return QueryAt(dir.get(), names[i].c_str()); });
 }
 
-std::optional<CacheFileInfo> PosixFileSystem::QueryAt(int folder, const char* name) const {
+CacheFileAnswer PosixFileSystem::QueryAt(int folder, const char* name) const {
     // Without blocking on a FIFO or a device; one query tells the type too.
     const UniqueFd fd(openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) {
-        return std::nullopt;
+        return FailedQuery(errno);
     }
     struct statx info {};
     if (statx_(fd.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
                &info) == 0) {
         return S_ISREG(info.stx_mode)
-                   ? std::optional(CacheFileInfo{info.stx_size, CreationTime(info)})
-                   : std::nullopt;
+                   ? CacheFileAnswer{CacheFileInfo{info.stx_size, CreationTime(info)}}
+                   : CacheFileAnswer{};
     }
     if (errno != ENOSYS && errno != EPERM) {
-        return std::nullopt;
+        return FailedQuery(errno);
     }
     // Old kernels and some sandboxes have no statx: the modification time stands in.
     struct stat plain {};
-    if (fstat(fd.get(), &plain) != 0 || !S_ISREG(plain.st_mode)) {
-        return std::nullopt;
+    if (fstat(fd.get(), &plain) != 0) {
+        return FailedQuery(errno);
     }
-    return CacheFileInfo{static_cast<std::uint64_t>(plain.st_size),
-                         FileTimeFromTimestamp(plain.st_mtim.tv_sec,
-                                               static_cast<std::uint32_t>(plain.st_mtim.tv_nsec))};
+    if (!S_ISREG(plain.st_mode)) {
+        return {};
+    }
+    return CacheFileAnswer{
+        CacheFileInfo{static_cast<std::uint64_t>(plain.st_size),
+                      FileTimeFromTimestamp(plain.st_mtim.tv_sec,
+                                            static_cast<std::uint32_t>(plain.st_mtim.tv_nsec))}};
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::OpenExclusiveForReading(const std::string& path) {
-    UniqueFd fd = OpenRegularForReading(path);
+    UniqueFd fd = OpenRegularForReading(path.c_str());
     if (!fd || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         return nullptr;
     }

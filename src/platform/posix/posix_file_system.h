@@ -12,10 +12,10 @@ class PosixFileSystem final : public FileSystem {
     using StatxCall = int (*)(int, const char*, int, unsigned, struct statx*);
     explicit PosixFileSystem(StatxCall statxCall = &statx) : statx_(statxCall) {}
 
-    std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override;
+    CacheFileAnswer QueryCacheFile(const std::string& path) override;
     // Opens each file relative to the folder, spread over a few threads.
-    std::vector<std::optional<CacheFileInfo>> QueryCacheFiles(
-        const std::string& folder, const std::vector<std::string>& names) override;
+    std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
+                                                 const std::vector<std::string>& names) override;
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override;
@@ -24,7 +24,7 @@ class PosixFileSystem final : public FileSystem {
     std::string MatchFolderName(const std::string& parent, const std::string& name) override;
 
   private:
-    std::optional<CacheFileInfo> QueryAt(int folder, const char* name) const;
+    CacheFileAnswer QueryAt(int folder, const char* name) const;
 
     StatxCall statx_;
 };

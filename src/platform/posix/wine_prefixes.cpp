@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "platform/posix/regular_file.h"
 
 namespace fs = std::filesystem;
 
@@ -50,10 +50,7 @@ bool IsNumber(const std::string& text) {
 // Today's files give each library a block with a "path"; older ones a
 // numbered key whose value is the path.
 std::vector<fs::path> ListedLibraries(const fs::path& vdf) {
-    std::ifstream in(vdf, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    const std::vector<VdfToken> tokens = VdfTokens(content.str());
+    const std::vector<VdfToken> tokens = VdfTokens(ReadRegularFile(vdf.c_str()).value_or(""));
     std::vector<fs::path> libraries;
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const VdfToken& key = tokens[i];

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "base/utf8.h"
 #include "platform/path_separator.h"
+#include "platform/posix/regular_file.h"
 
 namespace fs = std::filesystem;
 
@@ -255,15 +254,6 @@ std::optional<std::string> ToUnixFolder(const fs::path& prefix, const std::strin
     return mapped ? std::optional(*mapped + '\0') : std::nullopt;
 }
 
-std::optional<std::string> ReadRegistryText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    if (!in || !(content << in.rdbuf())) {
-        return std::nullopt;
-    }
-    return content.str();
-}
-
 InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
     InstallationEntry entry;
     const bool win64 = IsWin64Registry(text);
@@ -286,7 +276,7 @@ InstallationEntry WineRegistry::ReadGameFolderEntry() {
     // unless a later prefix names the folder.
     InstallationEntry found;
     for (const fs::path& prefix : prefixes_) {
-        const std::optional<std::string> text = ReadRegistryText(prefix / "system.reg");
+        const std::optional<std::string> text = ReadRegularFile((prefix / "system.reg").c_str());
         if (!text) {
             continue;
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/spread_queries.h"
 #include "platform/win32/unique_handle.h"
 
 namespace {
@@ -45,6 +46,54 @@ UniqueHandle OpenDiskFileForReading(const std::string& path, DWORD share, DWORD 
         SetLastError(ERROR_ACCESS_DENIED);
     }
     return file;
+}
+
+// The system ran short of what any query needs; it says nothing about the file.
+bool IsShortage(DWORD error) {
+    switch (error) {
+        case ERROR_TOO_MANY_OPEN_FILES:
+        case ERROR_SHARING_BUFFER_EXCEEDED:
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+        case ERROR_NO_SYSTEM_RESOURCES:
+        case ERROR_NONPAGED_SYSTEM_RESOURCES:
+        case ERROR_PAGED_SYSTEM_RESOURCES:
+        case ERROR_WORKING_SET_QUOTA:
+        case ERROR_PAGEFILE_QUOTA:
+        case ERROR_COMMITMENT_LIMIT:
+        case ERROR_NOT_ENOUGH_QUOTA:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The answer for a query that just failed: the file is not there, unless
+// the system could not ask.
+CacheFileAnswer FailedQuery() {
+    const DWORD error = GetLastError();
+    return IsShortage(error) ? CacheFileAnswer{std::nullopt, static_cast<int>(error)}
+                             : CacheFileAnswer{};
+}
+
+// Shared for reading only: a file another program is writing (a download
+// in progress) does not open, and is left out.
+CacheFileAnswer QueryDiskFile(const std::string& path) {
+    const UniqueHandle file = OpenDiskFileForReading(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
+    if (!file) {
+        return FailedQuery();
+    }
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        return FailedQuery();
+    }
+    FILETIME created{};
+    if (!GetFileTime(file.get(), &created, nullptr, nullptr)) {
+        return FailedQuery();
+    }
+    return CacheFileAnswer{
+        CacheFileInfo{(static_cast<std::uint64_t>(high) << 32) | low, FromFileTime(created)}};
 }
 
 class Win32InputFile final : public InputFile {
@@ -145,21 +194,16 @@ UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) 
 
 }  // namespace
 
-std::optional<CacheFileInfo> Win32FileSystem::QueryCacheFile(const std::string& path) {
-    const UniqueHandle file = OpenDiskFileForReading(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
-    if (!file) {
-        return std::nullopt;
-    }
-    DWORD high = 0;
-    const DWORD low = GetFileSize(file.get(), &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        return std::nullopt;
-    }
-    FILETIME created{};
-    if (!GetFileTime(file.get(), &created, nullptr, nullptr)) {
-        return std::nullopt;
-    }
-    return CacheFileInfo{(static_cast<std::uint64_t>(high) << 32) | low, FromFileTime(created)};
+CacheFileAnswer Win32FileSystem::QueryCacheFile(const std::string& path) {
+    const CacheFileAnswer answer = QueryDiskFile(path);
+    // Another thread may have let go of what this one ran short of.
+    return answer.unasked != 0 ? QueryDiskFile(path) : answer;
+}
+
+std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
+    const std::string& folder, const std::vector<std::string>& names) {
+    return SpreadQueries(names.size(),
+                         [&](std::size_t i) { return QueryDiskFile(folder + names[i]); });
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {

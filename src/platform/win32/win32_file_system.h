@@ -6,7 +6,10 @@
 // taken at once after the call that failed.
 class Win32FileSystem final : public FileSystem {
   public:
-    std::optional<CacheFileInfo> QueryCacheFile(const std::string& path) override;
+    CacheFileAnswer QueryCacheFile(const std::string& path) override;
+    // Each file opened on its own, spread over a few threads.
+    std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
+                                                 const std::vector<std::string>& names) override;
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "platform/posix/unique_fd.h"
+
+// Opens a file for reading that must be a regular file. A FIFO or a device
+// put in its place neither blocks the open nor is kept: then errno is
+// EISDIR for a folder, else EACCES.
+inline UniqueFd OpenRegularForReading(const char* path) {
+    UniqueFd fd(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        return fd;
+    }
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+        return UniqueFd();
+    }
+    return fd;
+}
+
+// The whole content of a regular file; nothing when it is none or cannot be read.
+inline std::optional<std::string> ReadRegularFile(const char* path) {
+    const UniqueFd fd = OpenRegularForReading(path);
+    if (!fd) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = read(fd.get(), buffer, sizeof buffer);
+        if (count > 0) {
+            content.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0) {
+            return content;
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
