@@ -22,7 +22,7 @@ std::string WithSeparators(std::string path) {
 
 // A file counts when it opens for reading, as the refresh opens cache.ini.
 bool IsReadableFile(const std::string& path, FileSystem& files) {
-    return files.QueryCacheFile(path).has_value();
+    return files.QueryCacheFile(path).info.has_value();
 }
 
 bool HoldsReadableIndex(const std::string& cacheDir, FileSystem& files) {
