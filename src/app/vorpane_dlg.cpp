@@ -69,6 +69,13 @@ void CVorpaneDlg::OnDelete() {
 }
 
 void CVorpaneDlg::OnCompact() {
+    // A refresh cut short left out the lines after the failure: written now,
+    // they would be lost. The list is read whole first; while that fails,
+    // its report is shown and nothing is written.
+    if (!m_listWhole) {
+        ClearCacheList();
+        RefreshCacheList();
+    }
     WriteCompactedIndex(m_list, m_cacheDir, m_cacheIniPath, m_prefixLen, m_services.files);
     ClearCacheList();
     RefreshCacheList();
@@ -92,6 +99,7 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
 }
 
 void CVorpaneDlg::RefreshCacheList() {
+    m_listWhole = false;
     if (m_gameDir.empty()) {
         LocateGameFolder();
     }
@@ -107,6 +115,7 @@ void CVorpaneDlg::RefreshCacheList() {
     if (m_list.Count() > 0) {
         MarkDownloadBatches();
     }
+    m_listWhole = true;
 }
 
 void CVorpaneDlg::ClearCacheList() {

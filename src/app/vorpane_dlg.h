@@ -85,6 +85,8 @@ class CVorpaneDlg {
     // Every entry text opens with a prefix of this length; the name follows.
     std::size_t m_prefixLen = kEntryPrefixLength;
     CacheList m_list;
+    // False while the last refresh did not run to its end (a file error).
+    bool m_listWhole = false;
     // The view starts empty, as the list does.
     std::uint64_t m_shownRevision = 0;
 };
