@@ -185,6 +185,15 @@ TEST_F(PosixFiles, AtTheDescriptorLimitNoPresentFileIsListedAsMissing) {
     game.WriteIndex(index);
     const std::string cacheDir = game.CacheDir().string() + "/";
     const auto refresh = [&](int spareDescriptors) {
+        // Once in full first: a sanitizer checking an object's type for the
+        // first time needs descriptors of its own.
+        CacheIndexFile first(files);
+        CacheList firstList;
+        if (first.OpenCacheIndex(game.IndexPath().string())) {
+            AddCachedFiles(first, cacheDir, files, firstList);
+        }
+        first.CloseCacheIndex();
+        files.FileSystem::QueryCacheFiles(cacheDir, {"K0.uxx"});
         CacheIndexFile opened(files);
         opened.OpenCacheIndex(game.IndexPath().string());
         LimitDescriptors(LowestFreeDescriptor() + spareDescriptors);
