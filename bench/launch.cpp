@@ -121,6 +121,22 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
     return figures;
 }
 
+double TimeUntilMapped(XDisplay& x, const std::vector<std::string>& args,
+                       const std::vector<std::string>& env, std::chrono::seconds timeout) {
+    const BenchClock::time_point start = BenchClock::now();
+    const pid_t pid = Spawn(args, env);
+    if (pid < 0) {
+        return -1;
+    }
+    const Window window = x.WaitMapped("Halden's Vorpane", start + timeout);
+    const double mapped = window != 0 ? Milliseconds(BenchClock::now() - start) : -1;
+    // Nothing of this window may be taken for the next one's.
+    x.Unwatch();
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return mapped;
+}
+
 double TimeRun(const std::vector<std::string>& args) {
     const BenchClock::time_point start = BenchClock::now();
     const pid_t pid = Spawn(args, {"PATH=/usr/bin:/bin"});
