@@ -119,7 +119,8 @@ class Wine {
 };
 
 struct WindowsSample {
-    std::vector<double> floor, floorInside, enumeration, mapped, indexPass, batches, fill, show;
+    std::vector<double> floor, floorInside, enumeration, openFound, mapped, indexPass, batches,
+        fill, show;
     long floorRows = -1, enumeratedRows = -1, listRows = -1;
 };
 
@@ -195,7 +196,7 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
             }
             WindowsSample& sample = samples[n];
             const std::string cacheDir = WindowsPath(root / "Cache");
-            Wine::Result floorRun, enumeration, viewRun;
+            Wine::Result floorRun, enumeration, openFound, viewRun;
             double floorInside = -1, enumerationInside = -1, mapped = -1;
             double indexPass = -1, batches = -1, fill = -1, show = -1;
             if (n > 0) {
@@ -203,6 +204,7 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
                 Parse(floorRun.out, sample.floorRows, floorInside);
                 enumeration = wine.Run({floor.string(), "--enumerate", cacheDir});
                 Parse(enumeration.out, sample.enumeratedRows, enumerationInside);
+                openFound = wine.Run({floor.string(), "--open-found", cacheDir});
             }
             // As the game's installer leaves it: in the 32-bit view of the
             // registry, which the x86_64 test build reads as well.
@@ -225,6 +227,7 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
             keep(sample.floor, floorRun.ms);
             keep(sample.floorInside, floorInside);
             keep(sample.enumeration, enumeration.ms);
+            keep(sample.openFound, openFound.ms);
             keep(sample.mapped, mapped);
             keep(sample.indexPass, indexPass);
             keep(sample.batches, batches);
@@ -272,6 +275,7 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
     Row("Win32 floor: open+size+times+close, one thread", floorMs, "ms");
     Row("  of which the loop itself", each(&WindowsSample::floorInside), "ms");
     Row("enumeration: FindFirstFileEx, large fetch", enumeration, "ms");
+    Row("the floor opening only the files it enumerated", each(&WindowsSample::openFound), "ms");
     Row("launch -> window mapped", mapped, "ms");
     Row("  against the floor", ratio(mapped, floorMs), "x", "<= 0.6 x", 0.6);
     Row("  against the enumeration", ratio(mapped, enumeration), "x");

@@ -9,7 +9,11 @@
  * up among the names found. A file being written would be listed too, which
  * is why the program opens each one instead.
  *
- *   vorpane_win32_floor [--enumerate] CACHE_FOLDER
+ * With --open-found, the program's rule again, but only the listed files the
+ * enumeration found are opened: under Wine, a file that is not there costs
+ * a search through the whole folder, since its names may differ in case.
+ *
+ *   vorpane_win32_floor [--enumerate | --open-found] CACHE_FOLDER
  *       prints the rows found and the time it took, in ms
  */
 #include <stdio.h>
@@ -83,15 +87,16 @@ static BOOL OpenAndQuery(const char* path) {
 
 int main(int argc, char** argv) {
     const int enumerate = argc == 3 && strcmp(argv[1], "--enumerate") == 0;
-    if (argc != 2 + enumerate) {
-        fprintf(stderr, "usage: vorpane_win32_floor [--enumerate] CACHE_FOLDER\n");
+    const int openFound = argc == 3 && strcmp(argv[1], "--open-found") == 0;
+    if (argc != 2 + enumerate + openFound) {
+        fprintf(stderr, "usage: vorpane_win32_floor [--enumerate | --open-found] CACHE_FOLDER\n");
         return 2;
     }
     LARGE_INTEGER frequency, start, stop;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
 
-    const char* folder = argv[1 + enumerate];
+    const char* folder = argv[argc - 1];
     char path[MAX_PATH];
     snprintf(path, sizeof path, "%s\\cache.ini", folder);
     DWORD size = 0;
@@ -101,7 +106,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     size_t found = 0, rows = 0;
-    char** names = enumerate ? EnumerateFolder(folder, &found) : NULL;
+    char** names = enumerate || openFound ? EnumerateFolder(folder, &found) : NULL;
     const size_t folderLength = strlen(folder) + 1; /* and the backslash */
     for (char* line = index; line < index + size;) {
         char* end = memchr(line, '\n', (size_t)(index + size - line));
@@ -113,11 +118,11 @@ int main(int argc, char** argv) {
         if (keyLength > 0 && folderLength + keyLength + 5 <= sizeof path) {
             memcpy(path + folderLength, line, keyLength);
             memcpy(path + folderLength + keyLength, ".uxx", 5);
-            if (enumerate) {
-                const char* name = path + folderLength;
-                rows += bsearch(&name, names, found, sizeof *names, CompareNames) != NULL;
-            } else {
+            const char* name = path + folderLength;
+            if (names == NULL) {
                 rows += OpenAndQuery(path);
+            } else if (bsearch(&name, names, found, sizeof *names, CompareNames) != NULL) {
+                rows += enumerate || OpenAndQuery(path);
             }
         }
         line = end + 1;
