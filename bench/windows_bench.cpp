@@ -105,12 +105,12 @@ class Wine {
     }
 
     // The server and its services stay up between the runs, as Windows is
-    // up before a player starts the program.
-    bool KeepServerUp(bool up) const {
+    // up before a player starts the program. One already up serves as well.
+    void KeepServerUp(bool up) const {
         const std::string line = "WINEPREFIX=" + Quoted(prefix_.string()) +
                                  " /usr/lib/wine/wineserver " + (up ? "-p" : "-k") +
                                  " >/dev/null 2>&1";
-        return std::system(line.c_str()) == 0;
+        std::system(line.c_str());
     }
 
   private:
@@ -133,6 +133,14 @@ bool Parse(const std::string& out, Values&... values) {
 
 double MedianOrNone(const std::vector<double>& values) {
     return values.empty() ? -1 : Median(values);
+}
+
+std::string Thousands(int n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
 }
 
 std::string Figure(double v, const char* unit) {
@@ -179,10 +187,11 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
     }
     const Wine wine(dir / "wineprefix", x.Name(), dir / "home");
     std::string version = wine.Run({"--version"}).out;
-    if (version.empty() || !wine.KeepServerUp(true)) {
+    if (version.empty()) {
         std::printf("\nVorpane.EXE not timed: Wine does not start\n");
         return;
     }
+    wine.KeepServerUp(true);
     version.erase(version.find_last_not_of('\n') + 1);
     const std::string loadBefore = LoadAverage();
 
@@ -265,9 +274,9 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
         loadBefore.c_str(), LoadAverage().c_str());
     std::printf("%-50s", "");
     for (const int n : sizes) {
-        std::printf("%14s", ("N = " + std::to_string(n)).c_str());
+        std::printf("%14s", ("N = " + Thousands(n)).c_str());
     }
-    std::printf("    goal at N = %d\n", sizes.back());
+    std::printf("    goal at N = %s\n", Thousands(sizes.back()).c_str());
     const std::vector<double> floorMs = each(&WindowsSample::floor);
     const std::vector<double> mapped = each(&WindowsSample::mapped);
     const std::vector<double> enumeration = each(&WindowsSample::enumeration);
@@ -285,9 +294,10 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
     Row("list box fill: ShowEntries, window hidden", each(&WindowsSample::fill), "ms");
     Row("show until painted", each(&WindowsSample::show), "ms");
     std::printf(
-        "  (rows at N = %d: %ld opened by the floor, %ld found by the enumeration, "
+        "  (rows at N = %s: %ld opened by the floor, %ld found by the enumeration, "
         "%ld in the list box with its batch rows; the empty start: launch -> mapped "
         "%s)\n",
-        sizes.back(), samples[sizes.back()].floorRows, samples[sizes.back()].enumeratedRows,
-        samples[sizes.back()].listRows, Figure(MedianOrNone(samples[0].mapped), "ms").c_str());
+        Thousands(sizes.back()).c_str(), samples[sizes.back()].floorRows,
+        samples[sizes.back()].enumeratedRows, samples[sizes.back()].listRows,
+        Figure(MedianOrNone(samples[0].mapped), "ms").c_str());
 }
