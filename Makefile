@@ -108,8 +108,10 @@ screenshots: build
 # What the player feels, N = 10,000 and 100,000, against a C floor: launch until
 # the window is mapped, the index pass, batches and view, keys until repaint,
 # Compact until the list is back, peak memory (in Xvfb, through XTest and XDamage).
+# Then Vorpane.EXE under Wine against a Win32 floor (i686 where 32-bit programs
+# run, else x86_64); WINDOWS_BENCH=no leaves it out.
 bench: build
-	$(BUILD)/bench/vorpane_bench
+	bench/run-bench $(BUILD) $(WIN32_BUILD) $(WIN64_BUILD) $(JOBS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

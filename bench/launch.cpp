@@ -17,6 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr const char* kWindowTitle = "Halden's Vorpane";
+
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     std::vector<char*> argv, envp;
     for (const std::string& a : args) {
@@ -88,7 +90,7 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
     if (pid < 0) {
         return figures;
     }
-    const Window window = x.WaitMapped("Halden's Vorpane", start + 60s);
+    const Window window = x.WaitMapped(kWindowTitle, start + 60s);
     if (window != 0) {
         figures.mapped = Milliseconds(BenchClock::now() - start);
         x.Watch(window);
@@ -119,6 +121,22 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
         fs::rename(index.string() + ".kept", index);
     }
     return figures;
+}
+
+double TimeUntilMapped(XDisplay& x, const std::vector<std::string>& args,
+                       const std::vector<std::string>& env, std::chrono::seconds timeout) {
+    const BenchClock::time_point start = BenchClock::now();
+    const pid_t pid = Spawn(args, env);
+    if (pid < 0) {
+        return -1;
+    }
+    const Window window = x.WaitMapped(kWindowTitle, start + timeout);
+    const double mapped = window != 0 ? Milliseconds(BenchClock::now() - start) : -1;
+    // Nothing of this window may be taken for the next one's.
+    x.Unwatch();
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return mapped;
 }
 
 double TimeRun(const std::vector<std::string>& args) {

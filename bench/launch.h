@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -24,6 +25,12 @@ struct LaunchFigures {
 LaunchFigures Launch(XDisplay& x, const std::filesystem::path& program,
                      const std::filesystem::path& prefix, const std::filesystem::path& home,
                      bool keys);
+
+// Starts `args` with the environment `env` until the program's window is
+// mapped, then ends it: the time that took in ms, negative if no window was
+// mapped within `timeout`.
+double TimeUntilMapped(XDisplay& x, const std::vector<std::string>& args,
+                       const std::vector<std::string>& env, std::chrono::seconds timeout);
 
 // Runs a program to its end; its wall time in ms, negative if it failed.
 double TimeRun(const std::vector<std::string>& args);

@@ -8,7 +8,8 @@
 // The program is timed from outside in a private X display (Xvfb, XTest,
 // XDamage); medians of interleaved runs.
 //
-//   vorpane_bench [--reps R] [--dir D] [N ...]     (default: 9, 10000 100000)
+//   vorpane_bench [--reps R] [--dir D] [--windows TREE [--windows-reps R]] [N ...]
+//       (default: 9, 10000 100000; Vorpane.EXE of TREE under Wine, 3 runs)
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "bench/launch.h"
 #include "bench/quiet_services.h"
 #include "bench/timing.h"
+#include "bench/windows_bench.h"
 #include "bench/x_display.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
@@ -176,12 +178,17 @@ int main(int argc, char** argv) {
     int reps = 9;
     fs::path dir = fs::temp_directory_path() / "vorpane-bench";
     std::vector<int> sizes;
+    WindowsBenchSetup windows;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--reps" && i + 1 < argc) {
             reps = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--dir" && i + 1 < argc) {
             dir = argv[++i];
+        } else if (arg == "--windows" && i + 1 < argc) {
+            windows.tree = argv[++i];
+        } else if (arg == "--windows-reps" && i + 1 < argc) {
+            windows.reps = std::max(1, std::atoi(argv[++i]));
         } else {
             sizes.push_back(std::atoi(arg.c_str()));
         }
@@ -318,5 +325,9 @@ int main(int argc, char** argv) {
                                     MedianOf(samples[n].compactFloor));
                    }),
               "x");
+    if (!windows.tree.empty()) {
+        std::fflush(stdout);
+        RunWindowsBench(windows, x, roots, dir);
+    }
     return 0;
 }

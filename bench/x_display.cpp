@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -23,6 +24,15 @@ void WaitReadable(Display* display, BenchClock::time_point until) {
     }
     pollfd fd{ConnectionNumber(display), POLLIN, 0};
     poll(&fd, 1, static_cast<int>(left.count()) + 1);
+}
+
+// A window may be gone before its title is read (Wine maps and destroys
+// windows of its own): that window is simply not the program's.
+int IgnoreGoneWindows(Display*, XErrorEvent* error) {
+    if (error->error_code != BadWindow) {
+        std::fprintf(stderr, "vorpane_bench: X error %d\n", error->error_code);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -55,6 +65,7 @@ XDisplay::XDisplay() {
         return;
     }
     name_ = ":" + number.substr(0, number.size() - 1);
+    XSetErrorHandler(IgnoreGoneWindows);
     display_ = XOpenDisplay(name_.c_str());
     if (display_ == nullptr) {
         return;
