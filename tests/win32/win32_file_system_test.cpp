@@ -79,7 +79,10 @@ TEST_F(Win32Files, ManyFilesAreAnsweredInTheOrderAskedAsEachAloneLeavingOutOnesB
     for (int i = 0; i < 1500; ++i) {
         names.push_back("K" + std::to_string(i) + ".uxx");
         if (i % 7 != 0) {
-            WriteWholeFile(game.CacheDir() / names.back(), std::string(i % 50, 'x'));
+            // Some on disk in another case, as Windows finds them.
+            std::string onDisk = names.back();
+            onDisk[0] = i % 5 == 0 ? 'k' : 'K';
+            WriteWholeFile(game.CacheDir() / onDisk, std::string(i % 50, 'x'));
         }
     }
     // Another program reading a file lets it be listed; one writing it does not.
@@ -98,7 +101,14 @@ TEST_F(Win32Files, ManyFilesAreAnsweredInTheOrderAskedAsEachAloneLeavingOutOnesB
         EXPECT_EQ(answers[i].unasked, 0);
     }
     EXPECT_TRUE(answers[3].info);
+    EXPECT_TRUE(answers[5].info);
     EXPECT_FALSE(answers[701].info);
+
+    // A file that came before the next refresh opens the index is found.
+    WriteWholeFile(game.CacheDir() / "K0.uxx", "new");
+    game.WriteIndex("");
+    ASSERT_TRUE(files.OpenExclusiveForReading(game.IndexPath().string()));
+    EXPECT_TRUE(files.QueryCacheFiles(folder, {"K0.uxx"}).at(0).info);
 }
 
 std::uint64_t Units(const FILETIME& time) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "platform/spread_queries.h"
@@ -94,6 +95,46 @@ CacheFileAnswer QueryDiskFile(const std::string& path) {
     }
     return CacheFileAnswer{
         CacheFileInfo{(static_cast<std::uint64_t>(high) << 32) | low, FromFileTime(created)}};
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+// Under Wine a failed open searches the whole folder for the name in any
+// case: a few missing files cost more than listing the folder once.
+std::optional<std::unordered_set<std::string>> ListFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search =
+        FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::unordered_set<std::string> names;
+    do {
+        names.insert(LowerAscii(found.cFileName));
+    } while (FindNextFileA(search, &found));
+    const bool whole = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(search);
+    // A listing cut short could leave out a file that is there.
+    return whole ? std::optional(std::move(names)) : std::nullopt;
+}
+
+// A name the listing can vouch for: ASCII letters, digits, '_', '-' and '.'
+// only, as the game's own keys are. Any other may reach a file no listing
+// shows under that name (a short 8.3 name, a stream after a colon, case
+// beyond ASCII), so it is always opened.
+bool ListingDecides(const std::string& name) {
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x80 && (std::isalnum(u) || c == '_' || c == '-' || c == '.');
+    });
 }
 
 class Win32InputFile final : public InputFile {
@@ -202,11 +243,21 @@ CacheFileAnswer Win32FileSystem::QueryCacheFile(const std::string& path) {
 
 std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
     const std::string& folder, const std::vector<std::string>& names) {
-    return SpreadQueries(names.size(),
-                         [&](std::size_t i) { return QueryDiskFile(folder + names[i]); });
+    if (!listingCurrent_ || listedFolder_ != folder) {
+        listing_ = ListFolder(folder);
+        listedFolder_ = folder;
+        listingCurrent_ = true;
+    }
+    return SpreadQueries(names.size(), [&](std::size_t i) {
+        if (listing_ && ListingDecides(names[i]) && listing_->count(LowerAscii(names[i])) == 0) {
+            return CacheFileAnswer{};
+        }
+        return QueryDiskFile(folder + names[i]);
+    });
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {
+    listingCurrent_ = false;
     UniqueHandle file = OpenDiskFileForReading(path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         return nullptr;

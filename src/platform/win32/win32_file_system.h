@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <unordered_set>
+
 #include "platform/file_system.h"
 
 // Files through the Win32 API: error numbers are GetLastError() values,
@@ -7,13 +11,22 @@
 class Win32FileSystem final : public FileSystem {
   public:
     CacheFileAnswer QueryCacheFile(const std::string& path) override;
-    // Each file opened on its own, spread over a few threads.
+    // Each file opened on its own, spread over a few threads; a plain name
+    // that the folder's listing lacks is not opened at all.
     std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
                                                  const std::vector<std::string>& names) override;
+    // Opening the index starts a refresh: the next queries list the folder anew.
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override;
     int MoveWithoutReplacing(const std::string& from, const std::string& to) override;
     int RemoveFile(const std::string& path) override;
     std::string MatchFolderName(const std::string& parent, const std::string& name) override;
+
+  private:
+    // The lower-cased names in the folder, taken once per refresh: a batch of
+    // queries after the first reuses it. Nothing where it could not be read.
+    std::optional<std::unordered_set<std::string>> listing_;
+    std::string listedFolder_;
+    bool listingCurrent_ = false;
 };
