@@ -28,6 +28,7 @@
 #include "bench/game_folder.h"
 #include "bench/launch.h"
 #include "bench/quiet_services.h"
+#include "bench/table.h"
 #include "bench/timing.h"
 #include "bench/windows_bench.h"
 #include "bench/x_display.h"
@@ -49,13 +50,6 @@ struct Sample {
     // Ctrl+A with a screen reader's accessible made, GTK's own select-all.
     double view[7] = {-1, -1, -1, -1, -1, -1, -1};
 };
-
-double MedianOf(const std::vector<double>& values) {
-    std::vector<double> measured;
-    std::copy_if(values.begin(), values.end(), std::back_inserter(measured),
-                 [](double v) { return v >= 0; });
-    return measured.empty() ? -1 : Median(measured);
-}
 
 // The index pass as the program runs it: read, open + statx, format, sort.
 double TimeIndexPass(const std::string& cacheDir, FileSystem& files) {
@@ -99,66 +93,6 @@ void RunViewBench(const fs::path& viewBench, const std::string& display, const f
             sample.view[3] >> rows >> sample.view[4] >> sample.view[5] >> sample.view[6];
     }
 }
-
-// One line of the table: a figure per N, then its goal at the largest N.
-class Table {
-  public:
-    explicit Table(std::vector<int> sizes) : sizes_(std::move(sizes)) {}
-
-    void Header(int reps) const {
-        std::printf("vorpane_bench: medians of %d interleaved runs; %u cores; warm caches\n\n",
-                    reps, std::thread::hardware_concurrency());
-        std::printf("%-44s", "");
-        for (const int n : sizes_) {
-            std::printf("%14s", ("N = " + Thousands(n)).c_str());
-        }
-        std::printf("    goal at N = %s\n", Thousands(sizes_.back()).c_str());
-    }
-
-    // `goal` is empty for a figure without one; `atMost` the bound.
-    void Row(const std::string& label, const std::vector<double>& values, const char* unit,
-             const std::string& goal = "", double atMost = 0) const {
-        std::printf("%-44s", label.c_str());
-        for (const double v : values) {
-            std::printf("%14s", v < 0 ? "-" : Format(v, unit).c_str());
-        }
-        for (std::size_t i = values.size(); i < sizes_.size(); ++i) {
-            std::printf("%14s", "");
-        }
-        if (!goal.empty()) {
-            const double last = values.back();
-            std::printf("    %-12s %s", goal.c_str(),
-                        last < 0         ? "not measured"
-                        : last <= atMost ? "met"
-                                         : "MISSED");
-        }
-        std::printf("\n");
-    }
-
-  private:
-    static std::string Thousands(int n) {
-        const std::string digits = std::to_string(n);
-        std::string grouped;
-        for (std::size_t i = 0; i < digits.size(); ++i) {
-            if (i > 0 && (digits.size() - i) % 3 == 0) {
-                grouped += ',';
-            }
-            grouped += digits[i];
-        }
-        return grouped;
-    }
-    static std::string Format(double v, const char* unit) {
-        char text[32];
-        std::snprintf(text, sizeof text,
-                      v < 10    ? "%.2f %s"
-                      : v < 100 ? "%.1f %s"
-                                : "%.0f %s",
-                      v, unit);
-        return text;
-    }
-
-    std::vector<int> sizes_;
-};
 
 std::vector<double> Each(const std::vector<int>& sizes, const std::function<double(int)>& figure) {
     std::vector<double> values;
@@ -258,8 +192,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    const Table table(sizes);
-    table.Header(reps);
+    std::printf("vorpane_bench: medians of %d interleaved runs; %u cores; warm caches\n\n", reps,
+                std::thread::hardware_concurrency());
+    const Table table(sizes, 44);
+    table.Columns();
     const auto median = [&](std::vector<double> Sample::*field) {
         return Each(sizes, [&](int n) { return MedianOf(samples[n].*field); });
     };

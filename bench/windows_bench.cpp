@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/launch.h"
+#include "bench/table.h"
 #include "bench/timing.h"
 #include "bench/x_display.h"
 
@@ -130,43 +131,6 @@ bool Parse(const std::string& out, Values&... values) {
     return static_cast<bool>((in >> ... >> values));
 }
 
-double MedianOrNone(const std::vector<double>& values) {
-    return values.empty() ? -1 : Median(values);
-}
-
-std::string Thousands(int n) {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
-    }
-    return digits;
-}
-
-std::string Figure(double v, const char* unit) {
-    if (v < 0) {
-        return "-";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, v < 10 ? "%.2f %s" : v < 100 ? "%.1f %s" : "%.0f %s", v, unit);
-    return text;
-}
-
-void Row(const char* label, const std::vector<double>& values, const char* unit,
-         const char* goal = nullptr, double atMost = 0) {
-    std::printf("%-50s", label);
-    for (const double v : values) {
-        std::printf("%14s", Figure(v, unit).c_str());
-    }
-    if (goal != nullptr) {
-        const double last = values.back();
-        std::printf("    %-10s %s", goal,
-                    last < 0         ? "not measured"
-                    : last <= atMost ? "met"
-                                     : "MISSED");
-    }
-    std::printf("\n");
-}
-
 }  // namespace
 
 void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
@@ -262,7 +226,7 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
     const auto each = [&](std::vector<double> WindowsSample::*field) {
         std::vector<double> values;
         for (const int n : sizes) {
-            values.push_back(MedianOrNone(samples[n].*field));
+            values.push_back(MedianOf(samples[n].*field));
         }
         return values;
     };
@@ -278,32 +242,30 @@ void RunWindowsBench(const WindowsBenchSetup& setup, XDisplay& x,
         "warm caches; load average %s before, %s after\n\n",
         Architecture(exe).c_str(), version.c_str(), setup.reps, std::thread::hardware_concurrency(),
         loadBefore.c_str(), LoadAverage().c_str());
-    std::printf("%-50s", "");
-    for (const int n : sizes) {
-        std::printf("%14s", ("N = " + Thousands(n)).c_str());
-    }
-    std::printf("    goal at N = %s\n", Thousands(sizes.back()).c_str());
+    const Table table(sizes, 50);
+    table.Columns();
     const std::vector<double> floorMs = each(&WindowsSample::floor);
     const std::vector<double> mapped = each(&WindowsSample::mapped);
     const std::vector<double> enumeration = each(&WindowsSample::enumeration);
     const std::vector<double> indexPass = each(&WindowsSample::indexPass);
-    Row("Win32 floor: open+size+times+close, one thread", floorMs, "ms");
-    Row("  of which the loop itself", each(&WindowsSample::floorInside), "ms");
-    Row("enumeration: FindFirstFileEx, large fetch", enumeration, "ms");
-    Row("the floor opening only the files it enumerated", each(&WindowsSample::openFound), "ms");
-    Row("launch -> window mapped", mapped, "ms");
-    Row("  against the floor", ratio(mapped, floorMs), "x", "<= 0.6 x", 0.6);
-    Row("  against the enumeration", ratio(mapped, enumeration), "x");
-    Row("index pass: read, query, format, sort", indexPass, "ms");
-    Row("  against the floor", ratio(indexPass, floorMs), "x");
-    Row("batches", each(&WindowsSample::batches), "ms");
-    Row("list box fill: ShowEntries, window hidden", each(&WindowsSample::fill), "ms");
-    Row("show until painted", each(&WindowsSample::show), "ms");
+    table.Row("Win32 floor: open+size+times+close, one thread", floorMs, "ms");
+    table.Row("  of which the loop itself", each(&WindowsSample::floorInside), "ms");
+    table.Row("enumeration: FindFirstFileEx, large fetch", enumeration, "ms");
+    table.Row("the floor opening only the files it enumerated", each(&WindowsSample::openFound),
+              "ms");
+    table.Row("launch -> window mapped", mapped, "ms");
+    table.Row("  against the floor", ratio(mapped, floorMs), "x", "<= 0.6 x", 0.6);
+    table.Row("  against the enumeration", ratio(mapped, enumeration), "x");
+    table.Row("index pass: read, query, format, sort", indexPass, "ms");
+    table.Row("  against the floor", ratio(indexPass, floorMs), "x");
+    table.Row("batches", each(&WindowsSample::batches), "ms");
+    table.Row("list box fill: ShowEntries, window hidden", each(&WindowsSample::fill), "ms");
+    table.Row("show until painted", each(&WindowsSample::show), "ms");
     std::printf(
         "  (rows at N = %s: %ld opened by the floor, %ld found by the enumeration, "
         "%ld in the list box with its batch rows; the empty start: launch -> mapped "
         "%s)\n",
-        Thousands(sizes.back()).c_str(), samples[sizes.back()].floorRows,
+        Table::Thousands(sizes.back()).c_str(), samples[sizes.back()].floorRows,
         samples[sizes.back()].enumeratedRows, samples[sizes.back()].listRows,
-        Figure(MedianOrNone(samples[0].mapped), "ms").c_str());
+        Table::Figure(MedianOf(samples[0].mapped), "ms").c_str());
 }

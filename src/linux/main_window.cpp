@@ -10,21 +10,7 @@
 #include "resource.h"
 #include "ui/main_template.h"
 
-// The routes of the main window, in the order its routing table lists them;
-// every one reaches CVorpaneDlg through Dispatch.
-// clang-format off
-wxBEGIN_EVENT_TABLE(MainWindow, wxDialog)
-    EVT_BUTTON(IDC_ABOUT, MainWindow::OnButton)
-    EVT_BUTTON(IDC_EXTRACT, MainWindow::OnButton)
-    EVT_CLOSE(MainWindow::OnCloseBox)
-    EVT_BUTTON(IDC_COMPACT, MainWindow::OnButton)
-    EVT_BUTTON(IDC_DELETE, MainWindow::OnButton)
-    EVT_CHAR_HOOK(MainWindow::OnCharHook)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    MainWindow::MainWindow(const std::string& programName,
-                           const std::optional<std::string>& gameDir)
+MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       files_(MakeNativeFileSystem()) {
@@ -92,3 +78,16 @@ void MainWindow::OnCharHook(wxKeyEvent& event) {
     }
     event.Skip();
 }
+
+// The routes of the main window, in the order its routing table lists them;
+// every one reaches CVorpaneDlg through Dispatch. Kept last: clang-format
+// leaves it as written to the end of the file.
+// clang-format off
+wxBEGIN_EVENT_TABLE(MainWindow, wxDialog)
+    EVT_BUTTON(IDC_ABOUT, MainWindow::OnButton)
+    EVT_BUTTON(IDC_EXTRACT, MainWindow::OnButton)
+    EVT_CLOSE(MainWindow::OnCloseBox)
+    EVT_BUTTON(IDC_COMPACT, MainWindow::OnButton)
+    EVT_BUTTON(IDC_DELETE, MainWindow::OnButton)
+    EVT_CHAR_HOOK(MainWindow::OnCharHook)
+wxEND_EVENT_TABLE()
