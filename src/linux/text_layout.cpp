@@ -6,16 +6,9 @@
 #include <cstdint>
 
 #include "base/utf8.h"
+#include "base/windows_1252.h"
 
 namespace {
-
-// Windows-1252 from 0x80 to 0x9F; the five unassigned bytes keep their C1
-// code points, as Windows itself maps them.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -38,10 +31,8 @@ std::string DisplayText(std::string_view bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte == 0) {
             AppendUtf8(out, kReplacement);
-        } else if (byte >= 0x80 && byte < 0xA0) {
-            AppendUtf8(out, kHighControls[byte - 0x80]);
         } else {
-            AppendUtf8(out, byte);
+            AppendUtf8(out, Windows1252CodePoint(byte));
         }
     }
     return out;

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "base/ascii.h"
 
-unsigned char FoldCase(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
+namespace {
 
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
@@ -15,8 +12,8 @@ int CompareFolded(std::string_view a, std::string_view b) {
         if (a[i] == b[i]) {
             continue;
         }
-        const unsigned char x = FoldCase(a[i]);
-        const unsigned char y = FoldCase(b[i]);
+        const unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
+        const unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
         if (x != y) {
             return x < y ? -1 : 1;
         }

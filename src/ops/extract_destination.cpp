@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "base/ascii.h"
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return lower(x) == lower(y);
-    });
-}
+namespace {
 
 struct Row {
     std::string_view extension;

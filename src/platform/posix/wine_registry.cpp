@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "base/utf8.h"
 #include "platform/path_separator.h"
 #include "platform/posix/regular_file.h"
@@ -18,14 +19,6 @@ constexpr std::string_view kGameKey =
     "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
 constexpr std::string_view kGameKeyOn64 =
     "Software\\Wow6432Node\\Unreal Technology\\Installed Apps\\UnrealTournament";
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 // UTF-16 code units as UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view units) {
@@ -158,12 +151,12 @@ FolderLookup FindFolderValue(std::string_view text, std::string_view key) {
         if (line.starts_with('[')) {
             line.remove_prefix(1);
             const std::optional<std::string> name = ReadEscaped(line, ']');
-            inKey = name && EqualsIgnoringCase(*name, key);
+            inKey = name && EqualIgnoringAsciiCase(*name, key);
             result.keyFound = result.keyFound || inKey;
         } else if (inKey && line.starts_with('"')) {
             line.remove_prefix(1);
             const std::optional<std::string> name = ReadEscaped(line, '"');
-            if (name && EqualsIgnoringCase(*name, "Folder") && line.starts_with('=')) {
+            if (name && EqualIgnoringAsciiCase(*name, "Folder") && line.starts_with('=')) {
                 result.data = ReadValueData(line.substr(1), text);
                 return result;
             }
@@ -193,7 +186,7 @@ std::string MatchOnDisk(const fs::path& folder, const std::string& part) {
     for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
          it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (EqualsIgnoringCase(name, part)) {
+        if (EqualIgnoringAsciiCase(name, part)) {
             return name;
         }
     }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "base/ascii.h"
 #include "platform/spread_queries.h"
 #include "platform/win32/unique_handle.h"
 
@@ -95,15 +96,6 @@ CacheFileAnswer QueryDiskFile(const std::string& path) {
     }
     return CacheFileAnswer{
         CacheFileInfo{(static_cast<std::uint64_t>(high) << 32) | low, FromFileTime(created)}};
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 // Under Wine a failed open searches the whole folder for the name in any
