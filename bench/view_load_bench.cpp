@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vorpane_view_bench: no cache.ini in %s\n", cacheDir.c_str());
             return 1;
         }
-        AddCachedFiles(index, cacheDir, *files, list);
+        IndexReading reading;
+        AddCachedFiles(index, cacheDir, *files, list, reading);
         index.CloseCacheIndex();
 
         const auto start = BenchClock::now();

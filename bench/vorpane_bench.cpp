@@ -24,16 +24,19 @@
 #include <thread>
 #include <vector>
 
+// Before X11's headers, whose macro None would clash with a name here.
+#include "base/file_error.h"
+
 #include "bench/file_system_floor.h"
 #include "bench/game_folder.h"
 #include "bench/launch.h"
-#include "bench/quiet_services.h"
 #include "bench/table.h"
 #include "bench/timing.h"
 #include "bench/windows_bench.h"
 #include "bench/x_display.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
+#include "cache/download_batches.h"
 #include "list/cache_list.h"
 #include "list/entry_order.h"
 #include "ops/compact.h"
@@ -59,18 +62,32 @@ double TimeIndexPass(const std::string& cacheDir, FileSystem& files) {
     if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
         return -1;
     }
-    AddCachedFiles(index, cacheDir, files, list);
+    IndexReading reading;
+    AddCachedFiles(index, cacheDir, files, list, reading);
     index.CloseCacheIndex();
     return Milliseconds(BenchClock::now() - start);
 }
 
 void TimeCompaction(const fs::path& root, Sample& sample) {
-    QuietDialog quiet(root.string());
-    const std::string& index = quiet.indexPath;
+    const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+    const std::string cacheDir = root.string() + "/Cache/";
+    const std::string index = cacheDir + "cache.ini";
+    // The list as the window holds it after a refresh.
+    CacheList list;
+    IndexReading reading;
+    {
+        CacheIndexFile file(*files);
+        if (!file.OpenCacheIndex(index)) {
+            return;
+        }
+        AddCachedFiles(file, cacheDir, *files, list, reading);
+        file.CloseCacheIndex();
+        MarkDownloadBatches(list, kEntryPrefixLength);
+    }
     std::ostringstream before;
     before << std::ifstream(index, std::ios::binary).rdbuf();
     auto start = BenchClock::now();
-    WriteCompactedIndex(quiet.List(), quiet.cacheDir, index, kEntryPrefixLength, *quiet.files);
+    WriteCompactedIndex(list, reading, cacheDir, index, kEntryPrefixLength, *files);
     sample.compact.push_back(Milliseconds(BenchClock::now() - start));
     std::ostringstream bytes;
     bytes << std::ifstream(index, std::ios::binary).rdbuf();

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
                          cacheDir.c_str());
             return 1;
         }
-        AddCachedFiles(index, cacheDir, *files, list);
+        IndexReading reading;
+        AddCachedFiles(index, cacheDir, *files, list, reading);
         index.CloseCacheIndex();
         const auto indexed = BenchClock::now();
         MarkDownloadBatches(list, kEntryPrefixLength);

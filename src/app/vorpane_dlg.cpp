@@ -57,7 +57,9 @@ void CVorpaneDlg::OnAbout() {
 }
 
 void CVorpaneDlg::OnExtract() {
-    ExtractFiles(SelectedCacheFiles(), m_gameDir, m_services.files, m_services.boxes);
+    ExtractFiles(
+        SelectedCacheFiles(), m_gameDir, m_services.files, m_services.boxes,
+        m_services.unicodeFileNames && !AsksForStoredBytes(m_cacheDir, m_services.playerHome));
     ClearCacheList();
     RefreshCacheList();
 }
@@ -69,14 +71,19 @@ void CVorpaneDlg::OnDelete() {
 }
 
 void CVorpaneDlg::OnCompact() {
-    // A refresh cut short left out the lines after the failure: written now,
-    // they would be lost. The list is read whole first; while that fails,
-    // its report is shown and nothing is written.
-    if (!m_listWhole) {
-        ClearCacheList();
-        RefreshCacheList();
+    const CompactResult result = WriteCompactedIndex(m_list, m_indexRead, m_cacheDir,
+                                                     m_cacheIniPath, m_prefixLen, m_services.files);
+    if (result != CompactResult::Written) {
+        // Left as it was; the list shows the file as it is now.
+        const std::string text =
+            m_cacheIniPath +
+            (result == CompactResult::Undecodable
+                 ? " does not decode as the text its byte-order mark names.\nIt was left as it "
+                   "was."
+                 : " was rewritten in another encoding since the list was read.\nIt was left "
+                   "as it was; compact it again.");
+        m_services.boxes.Show(text, m_services.programName, BoxStyle::Warning);
     }
-    WriteCompactedIndex(m_list, m_cacheDir, m_cacheIniPath, m_prefixLen, m_services.files);
     ClearCacheList();
     RefreshCacheList();
 }
@@ -85,7 +92,8 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
     if (path.empty()) {
         return 0;
     }
-    m_gameDir = path;
+    // The chooser and the installation entry speak the system's code page.
+    m_gameDir = m_services.files.ConvertText(path, TextForm::CodePage, m_textForm);
     if (m_gameDir.back() != kPathSeparator) {
         m_gameDir += kPathSeparator;
     }
@@ -99,7 +107,6 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
 }
 
 void CVorpaneDlg::RefreshCacheList() {
-    m_listWhole = false;
     if (m_gameDir.empty()) {
         LocateGameFolder();
     }
@@ -110,12 +117,26 @@ void CVorpaneDlg::RefreshCacheList() {
         SyncView();
         AskForGameFolderAgain();
     }
-    AddCachedFiles(index, m_cacheDir, m_services.files, m_list);
+    m_indexRead = IndexReading{};
+    UseTextFormOf(index.Encoding());
+    AddCachedFiles(index, m_cacheDir, m_services.files, m_list, m_indexRead);
     index.CloseCacheIndex();
     if (m_list.Count() > 0) {
         MarkDownloadBatches();
     }
-    m_listWhole = true;
+}
+
+void CVorpaneDlg::UseTextFormOf(IndexEncoding encoding) {
+    const TextForm form = encoding == IndexEncoding::Bytes ? TextForm::CodePage : TextForm::Utf8;
+    if (form == m_textForm) {
+        return;
+    }
+    FileSystem& files = m_services.files;
+    for (std::string* path : {&m_gameDir, &m_cacheDir, &m_cacheIniPath}) {
+        *path = files.ConvertText(*path, m_textForm, form);
+    }
+    files.UseTextForm(form);
+    m_textForm = form;
 }
 
 void CVorpaneDlg::ClearCacheList() {

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "cache/cache_refresh.h"
 #include "list/cache_list.h"
 #include "list/entry_order.h"
 #include "location/game_folder.h"
 #include "ops/selected_files.h"
+#include "platform/file_system.h"
 
 class AboutBox;
-class FileSystem;
 class FolderChooser;
 class InstallationRegistry;
 class ListView;
@@ -33,6 +34,9 @@ struct DialogServices {
     // The player's home folder, where the game's native Linux build keeps its
     // downloads; none where there is no such build.
     std::optional<std::string> playerHome = std::nullopt;
+    // The system keeps file names in UTF-8 and the game asks for its files by
+    // the names' characters (the game under Wine, and today's native build).
+    bool unicodeFileNames = false;
 };
 
 // The main window's logic: the game paths, the list of cached files and the
@@ -77,6 +81,9 @@ class CVorpaneDlg {
     // The files of the rows the player selected.
     std::vector<SelectedFile> SelectedCacheFiles() const;
     void SyncView();
+    // Spells the game paths, and has the system read them, as the index's
+    // names are spelt.
+    void UseTextFormOf(IndexEncoding encoding);
 
     DialogServices m_services;
     std::string m_cacheDir;
@@ -85,8 +92,9 @@ class CVorpaneDlg {
     // Every entry text opens with a prefix of this length; the name follows.
     std::size_t m_prefixLen = kEntryPrefixLength;
     CacheList m_list;
-    // False while the last refresh did not run to its end (a file error).
-    bool m_listWhole = false;
+    // What the last refresh read of the index besides the list.
+    IndexReading m_indexRead;
+    TextForm m_textForm = TextForm::CodePage;
     // The view starts empty, as the list does.
     std::uint64_t m_shownRevision = 0;
 };

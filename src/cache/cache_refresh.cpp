@@ -32,6 +32,8 @@ struct IndexedFiles {
     std::size_t count = 0;
     std::vector<std::string> fileNames;  // key and extension
     std::vector<std::string> names;      // as recorded
+    // Entry lines whose key names no file, each after so many that do.
+    std::vector<std::pair<std::size_t, std::string>> unnamed;
 
     void Add(const IndexEntry& entry) {
         if (count == fileNames.size()) {
@@ -47,16 +49,39 @@ struct IndexedFiles {
 // Reads up to a batch of lines that name a cache file; false at the end.
 bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
     batch.count = 0;
+    batch.unnamed.clear();
     IndexEntry entry;
     while (batch.count < kBatchLines) {
         if (!index.ReadIndexLine(line)) {
             return false;
         }
-        if (ParseIndexLine(line, entry) && KeyCanNameCacheFile(entry.key)) {
+        if (!ParseIndexLine(line, entry)) {
+            continue;
+        }
+        if (KeyCanNameCacheFile(entry.key)) {
             batch.Add(entry);
+        } else {
+            batch.unnamed.emplace_back(batch.count, line);
         }
     }
     return true;
+}
+
+// The lines of the batch before its entry `end` that got no list entry.
+void AddLeftOut(const IndexedFiles& batch, const std::vector<CacheFileAnswer>& answers,
+                std::size_t end, std::vector<std::string>& leftOut) {
+    for (const auto& [before, line] : batch.unnamed) {
+        if (before <= end) {
+            leftOut.push_back(line);
+        }
+    }
+    for (std::size_t i = 0; i < end; ++i) {
+        if (!answers[i].info) {
+            const std::string& fileName = batch.fileNames[i];
+            leftOut.push_back(fileName.substr(0, fileName.size() - kCacheFileExtension.size()) +
+                              '=' + batch.names[i]);
+        }
+    }
 }
 
 // Asks for the batch's files at once, so that the system may spread the
@@ -64,7 +89,8 @@ bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
 // A file the system could not ask about may be there: the entries stop
 // before it, and its failure is returned.
 std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& cacheDir,
-                                        FileSystem& files, CacheList& list) {
+                                        FileSystem& files, CacheList& list,
+                                        std::vector<std::string>& leftOut) {
     batch.fileNames.resize(batch.count);
     batch.names.resize(batch.count);
     const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(cacheDir, batch.fileNames);
@@ -72,6 +98,7 @@ std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& 
     for (std::size_t i = 0; i < batch.count; ++i) {
         const CacheFileAnswer& answer = answers[i];
         if (answer.unasked != 0) {
+            AddLeftOut(batch, answers, i, leftOut);
             return FileError(FileErrorCauseOf(answer.unasked), cacheDir + batch.fileNames[i]);
         }
         if (!answer.info) {
@@ -83,13 +110,15 @@ std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& 
         // The record: the file's path, then its size.
         list.Append(text, cacheDir, MakeCacheRecord(batch.fileNames[i], answer.info->size));
     }
+    AddLeftOut(batch, answers, batch.count, leftOut);
     return std::nullopt;
 }
 
 }  // namespace
 
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
-                    CacheList& list) {
+                    CacheList& list, IndexReading& reading) {
+    reading.leftOut.clear();
     IndexedFiles batch;
     std::string line;
     std::optional<FileError> failure;
@@ -101,11 +130,13 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
             failure = error;
         }
         // A file that came before the read failure fails first.
-        if (std::optional<FileError> unasked = AppendOpenable(batch, cacheDir, files, list)) {
+        if (std::optional<FileError> unasked =
+                AppendOpenable(batch, cacheDir, files, list, reading.leftOut)) {
             failure = std::move(unasked);
         }
     }
     list.SortAppended();
+    reading.encoding = index.Encoding();
     if (failure) {
         throw *failure;
     }

@@ -1,10 +1,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "cache/index_encoding.h"
 
 class CacheIndexFile;
 class CacheList;
 class FileSystem;
+
+// What a refresh read of cache.ini besides the entries it listed.
+struct IndexReading {
+    IndexEncoding encoding = IndexEncoding::Bytes;
+    // The entry lines it read and listed no file for, as they stand.
+    std::vector<std::string> leftOut;
+};
 
 // Reads the open index to its end and adds an entry for every line whose
 // cache file in `cacheDir` can be opened: its creation time, the gap and the
@@ -12,5 +22,8 @@ class FileSystem;
 // leaves the entries read before it in the list. So does a cache file the
 // system could not ask about (out of file handles or memory): rather than
 // read as missing, it fails the refresh with a FileError naming that file.
+// `reading` gets the file's encoding and every entry line read before a
+// failure that got no list entry: these, and the listed ones, are the lines
+// the refresh decided.
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
-                    CacheList& list);
+                    CacheList& list, IndexReading& reading);

@@ -30,7 +30,7 @@ MainWindow::MainWindow(const std::string& programName, const std::optional<std::
     about_ = std::make_unique<WxAboutBox>(*this);
     dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
                                                         *files_, exit_, *about_, programName,
-                                                        PlayerHomeFolder()});
+                                                        PlayerHomeFolder(), true});
     if (gameDir) {
         dlg_->SetGameFolder(*gameDir, FolderSource::Player);
     }

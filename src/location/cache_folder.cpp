@@ -14,6 +14,7 @@ constexpr std::array<const char*, 4> kNativePrograms = {
 
 // Where the native build keeps its downloads, in the player's home folder.
 constexpr std::array<const char*, 2> kNativeCacheFolders = {".utpg/Cache/", ".loki/ut/Cache/"};
+constexpr const char* kLokiCacheFolder = kNativeCacheFolders[1];
 
 std::string WithSeparators(std::string path) {
     std::replace(path.begin(), path.end(), '/', kPathSeparator);
@@ -29,6 +30,13 @@ bool HoldsReadableIndex(const std::string& cacheDir, FileSystem& files) {
     return IsReadableFile(cacheDir + "cache.ini", files);
 }
 
+std::string FolderPath(std::string folder) {
+    if (!folder.empty() && folder.back() != kPathSeparator) {
+        folder += kPathSeparator;
+    }
+    return folder;
+}
+
 }  // namespace
 
 std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::string>& home,
@@ -40,10 +48,7 @@ std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::s
         })) {
         return ownCache;
     }
-    std::string homeDir = *home;
-    if (homeDir.back() != kPathSeparator) {
-        homeDir += kPathSeparator;
-    }
+    const std::string homeDir = FolderPath(*home);
     for (const char* folder : kNativeCacheFolders) {
         const std::string cacheDir = homeDir + WithSeparators(folder);
         if (HoldsReadableIndex(cacheDir, files)) {
@@ -52,4 +57,9 @@ std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::s
     }
     // Asked for again, naming the installation's own index as for any folder.
     return ownCache;
+}
+
+bool AsksForStoredBytes(const std::string& cacheDir, const std::optional<std::string>& home) {
+    return home && !home->empty() &&
+           cacheDir == FolderPath(*home) + WithSeparators(kLokiCacheFolder);
 }

@@ -13,3 +13,8 @@ class FileSystem;
 // readable cache.ini. Without a home, always the game's own Cache folder.
 std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::string>& home,
                           FileSystem& files);
+
+// Whether the game that reads `cacheDir` asks for its files by the bytes
+// cache.ini holds, as the older native build (~/.loki/ut/Cache) does. Every
+// other build, and the game under Wine, asks by the names' characters.
+bool AsksForStoredBytes(const std::string& cacheDir, const std::optional<std::string>& home);

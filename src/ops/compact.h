@@ -5,8 +5,24 @@
 
 class CacheList;
 class FileSystem;
+struct IndexReading;
 
-// Rewrites the index at `cacheIniPath` with one line per listed cache file,
-// in list order. Throws FileError; the old index then stays as it was.
-void WriteCompactedIndex(const CacheList& list, const std::string& cacheDir,
-                         const std::string& cacheIniPath, std::size_t prefixLen, FileSystem& files);
+enum class CompactResult {
+    Written,
+    // The file as it is now does not decode under its byte-order mark.
+    Undecodable,
+    // The file was rewritten with or without a mark since the list was read.
+    EncodingChanged,
+};
+
+// Rewrites the index at `cacheIniPath`, held from every other program while
+// it is read again and replaced: one line per listed cache file, in list
+// order, then every entry line the file holds now that the refresh which
+// built the list did not decide (`lastRefresh`), in file order and as it
+// stands. Dropped are only the lines that refresh read and found no file
+// for. Written in the file's own encoding; nothing is written when it does
+// not decode or changed form. Throws FileError; the old index then stays as
+// it was.
+CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& lastRefresh,
+                                  const std::string& cacheDir, const std::string& cacheIniPath,
+                                  std::size_t prefixLen, FileSystem& files);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/windows_1252.h"
 #include "ops/extract_destination.h"
 #include "platform/file_system.h"
 #include "platform/path_separator.h"
@@ -44,7 +45,7 @@ std::string NativeSeparators(std::string name) {
 namespace {
 
 void ExtractFile(const SelectedFile& file, const std::string& gameDir, FileSystem& fileSystem,
-                 MessageBoxes& boxes) {
+                 MessageBoxes& boxes, bool unicodeNames) {
     const std::string& name = file.name;
     const std::optional<ExtractDestination> destination = FindExtractDestination(name);
     if (!destination) {
@@ -54,13 +55,14 @@ void ExtractFile(const SelectedFile& file, const std::string& gameDir, FileSyste
                                              BoxStyle::Confirmation) != BoxButton::Yes) {
         return;
     }
-    const bool safe = NameStaysInFolder(destination->fileName);
+    const std::string fileName =
+        unicodeNames ? Utf8FromGameText(destination->fileName) : destination->fileName;
+    const bool safe = NameStaysInFolder(fileName);
     const std::string folder =
         safe ? fileSystem.MatchFolderName(gameDir, std::string(destination->folder))
              : std::string(destination->folder);
     const std::string target =
-        gameDir + folder + kPathSeparator +
-        (safe ? NativeSeparators(destination->fileName) : destination->fileName);
+        gameDir + folder + kPathSeparator + (safe ? NativeSeparators(fileName) : fileName);
     const int error =
         safe ? fileSystem.MoveWithoutReplacing(file.path, target) : InvalidNameError();
     if (error != 0) {
@@ -74,8 +76,8 @@ void ExtractFile(const SelectedFile& file, const std::string& gameDir, FileSyste
 }  // namespace
 
 void ExtractFiles(const std::vector<SelectedFile>& files, const std::string& gameDir,
-                  FileSystem& fileSystem, MessageBoxes& boxes) {
+                  FileSystem& fileSystem, MessageBoxes& boxes, bool unicodeNames) {
     for (const SelectedFile& file : files) {
-        ExtractFile(file, gameDir, fileSystem, boxes);
+        ExtractFile(file, gameDir, fileSystem, boxes, unicodeNames);
     }
 }

@@ -38,6 +38,9 @@ class InputFile {
 class ReplacementFile {
   public:
     virtual ~ReplacementFile() = default;
+    // The file being replaced, as it is now, read under the replacement's
+    // exclusive hold on it: as InputFile::Read; 0 at once when there was none.
+    virtual std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) = 0;
     // 0, or the system error number.
     virtual int Write(const char* data, std::size_t size) = 0;
     // Flushes to disk and replaces the target in one step: 0, or the system
@@ -45,10 +48,22 @@ class ReplacementFile {
     virtual int Commit() = 0;
 };
 
+// How this program's paths and names are spelt for the system: in its code
+// page, as an unmarked cache.ini holds them, or in UTF-8, as a marked one is
+// read. Only Windows tells the two apart; Linux names files by their bytes.
+enum class TextForm { CodePage, Utf8 };
+
 // The seam to the operating system's files. Error numbers are the system's own.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
+
+    // Paths given from now on are in `form`.
+    virtual void UseTextForm(TextForm) {}
+    // `text` in `from` spelt in `to`.
+    virtual std::string ConvertText(const std::string& text, TextForm, TextForm) const {
+        return text;
+    }
 
     // Opens an existing regular file for reading (others may read it too),
     // takes its size and creation time and closes it; no facts if it cannot
@@ -72,7 +87,8 @@ class FileSystem {
     // Null on failure.
     virtual std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) = 0;
 
-    // Starts a replacement for `path`; null with `error` set on failure, and
+    // Starts a replacement for `path`, holding an existing one open for
+    // reading and for no other program; null with `error` set on failure, and
     // a read-only target is refused.
     virtual std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                                int& error) = 0;

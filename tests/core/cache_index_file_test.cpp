@@ -6,6 +6,7 @@
 #include "cache/cache_index_file.h"
 #include "platform/file_system.h"
 #include "support/temp_game.h"
+#include "support/utf16.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,23 @@ TEST_F(CacheIndexFileTest, LinesEndAtCrLfOrLfAndTheFileAtTheFirstEndMark) {
     };
     for (const auto& [bytes, lines] : rows) {
         EXPECT_EQ(ReadLines(bytes), lines) << bytes.substr(0, 20);
+    }
+}
+
+// A character cut by a read boundary is joined again; the first line holds
+// no mark.
+TEST_F(CacheIndexFileTest, MarkedTextIsReadAcrossReadBoundaries) {
+    // The first read takes 64 KiB, the mark included.
+    const std::u16string units(32766, u'a');
+    const std::string bytes(65531, 'b');
+    const std::pair<std::string, Lines> rows[] = {
+        {Utf16File(units + u"\U0001D11E\r\nz"),
+         {std::string(32766, 'a') + "\xF0\x9D\x84\x9E", "z"}},
+        {"\xEF\xBB\xBF" + bytes + "\xE2\x82\xAC\r\nz", {bytes + "\xE2\x82\xAC", "z"}},
+        {"\xEF\xBB\xBFk=v", {"k=v"}},
+    };
+    for (const auto& [file, lines] : rows) {
+        EXPECT_EQ(ReadLines(file), lines) << file.substr(0, 8);
     }
 }
 

@@ -31,7 +31,7 @@ class MemoryFileSystem : public FileSystem {
     }
 
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string&, int&) override {
-        return std::make_unique<Output>(index);
+        return std::make_unique<Output>(index, std::max<std::size_t>(readPiece, 1));
     }
 
     int MoveWithoutReplacing(const std::string&, const std::string&) override { return EACCES; }
@@ -59,7 +59,11 @@ class MemoryFileSystem : public FileSystem {
 
     class Output : public ReplacementFile {
       public:
-        explicit Output(std::string& target) : target_(target) {}
+        Output(std::string& target, std::size_t piece)
+            : target_(target), original_(target, piece) {}
+        std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) override {
+            return original_.Read(buffer, size);
+        }
         int Write(const char* data, std::size_t size) override {
             written_.append(data, size);
             return 0;
@@ -71,6 +75,7 @@ class MemoryFileSystem : public FileSystem {
 
       private:
         std::string& target_;
+        Input original_;
         std::string written_;
     };
 };

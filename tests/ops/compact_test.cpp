@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "cache/cache_index_file.h"
 #include "ops/ops_fixture.h"
 #include "support/faulty_file_system.h"
+#include "support/utf16.h"
 
 namespace fs = std::filesystem;
 
@@ -40,7 +43,97 @@ TEST_F(Compact, WritesTheListedEntriesInListOrder) {
     EXPECT_EQ(Texts(), shown);
 }
 
-enum class Fault { ReadOnlyIndex, NoCacheFolder, WriteFails, CommitFails };
+// Written back in the form the game wrote it, as it reads it; a file that
+// does not decode under its mark is listed as far as it does and left alone.
+TEST_F(Compact, KeepsTheFormOfTheIndex) {
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Row {
+        std::string index;
+        std::vector<std::string> names;
+        std::string compacted;  // empty: left as it was, and said so
+    };
+    const Row rows[] = {
+        {"A=Citt\xE0.unr\r\nG=Gone.unr\r\nB=b.utx\r\n",
+         {"Citt\xE0.unr", "b.utx"},
+         "[Cache]\r\nA=Citt\xE0.unr\r\nB=b.utx\r\n\r\n"},
+        {bom + "A=Città.unr\r\nG=Gone.unr\r\nB=b.utx\r\n",
+         {"Città.unr", "b.utx"},
+         bom + "[Cache]\r\nA=Città.unr\r\nB=b.utx\r\n\r\n"},
+        {Utf16File(u"A=Città.unr\r\nG=Gone.unr\nB=\U0001D11E\u03A9.utx\r\n\u001AC=c.unr"),
+         {"Città.unr", "\U0001D11E\u03A9.utx"},
+         Utf16File(u"[Cache]\r\nA=Città.unr\r\nB=\U0001D11E\u03A9.utx\r\n\r\n")},
+        {Utf16File(u"A=a.unr\r\nB=b.utx\r\n") + "x", {"a.unr", "b.utx"}, ""},
+        {Utf16File(u"A=a.unr\r\nB=b\xDC00.utx\r\n"), {"a.unr"}, ""},
+        {"\xFE\xFF" + std::string("\0A\0=\0a\0\r\0\n", 12), {}, ""},
+        {bom + "A=a.unr\r\nB=b\xC3.utx\r\n", {"a.unr"}, ""},
+    };
+    for (const Row& row : rows) {
+        boxes.shown.clear();
+        view.rows.clear();
+        game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
+        game.AddCacheFile("B", 1, "2001-01-01 00:00:30.000");
+        // Its line stands after the end-of-file mark.
+        game.AddCacheFile("C", 1, "2001-01-01 00:00:40.000");
+        game.WriteIndex(row.index);
+        ReopenDialog();
+        ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+        std::vector<std::string> names;
+        for (const std::string& text : Texts()) {
+            names.push_back(text.substr(kEntryPrefixLength));
+        }
+        EXPECT_EQ(names, row.names) << row.index;
+
+        ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+        EXPECT_EQ(ReadWholeFile(game.IndexPath()),
+                  row.compacted.empty() ? row.index : row.compacted);
+        EXPECT_EQ(boxes.shown.size(), row.compacted.empty() ? 1u : 0u) << row.index;
+    }
+}
+
+// The game rewrites cache.ini after each download; a refresh may stop short.
+// Only what the list showed gone is dropped: every other line stays.
+TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
+    enum class Between { Nothing, GameAppends, GameRewrites, ReadFails };
+    const std::pair<Between, std::string> rows[] = {
+        {Between::Nothing, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\n\r\n"},
+        {Between::GameAppends, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nN=New.unr\r\n\r\n"},
+        {Between::GameRewrites, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nN=New.unr\r\nG=Gone.unr\r\n\r\n"},
+        {Between::ReadFails, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nC=c.unr\r\n\r\n"},
+    };
+    FaultyFileSystem faulty(files());
+    fileSystem = &faulty;
+    for (const auto& [between, compacted] : rows) {
+        ReopenDialog();
+        game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
+        game.AddCacheFile("B", 1, "2002-01-01 00:00:00.000");
+        // C's line comes after the failing read: its file is never asked for.
+        fs::remove(CachePath("C"));
+        if (between == Between::ReadFails) {
+            game.AddCacheFile("C", 1, "2003-01-01 00:00:00.000");
+        }
+        // Enough bytes that a second read comes after the first entries.
+        game.WriteIndex("A=a.unr\r\nG=Gone.unr\r\nB=b.unr\r\n" + std::string(70'000, '#') +
+                        "\r\nC=c.unr\r\n");
+        faulty.goodReads = between == Between::ReadFails ? 1 : -1;
+        ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+        faulty.goodReads = -1;
+        if (between == Between::GameAppends) {
+            std::ofstream(game.IndexPath(), std::ios::app | std::ios::binary) << "N=New.unr\r\n";
+        }
+        if (between == Between::GameRewrites) {
+            game.WriteIndex(
+                "[Cache]\r\nB=b.unr\r\nN=New.unr\r\nA=a.unr\r\nG=Gone.unr\r\n"
+                "G=Gone.unr\r\n");
+        }
+        boxes.shown.clear();
+        ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+        EXPECT_EQ(ReadWholeFile(game.IndexPath()), compacted);
+        EXPECT_TRUE(boxes.shown.empty());
+        EXPECT_TRUE(chooser.titles.empty());
+    }
+}
+
+enum class Fault { ReadOnlyIndex, NoCacheFolder, IndexHeld, WriteFails, CommitFails };
 
 class CompactFailure : public Compact,
                        public ::testing::WithParamInterface<std::pair<Fault, std::string>> {};
@@ -63,9 +156,14 @@ TEST_P(CompactFailure, KeepsTheOldIndexAndTheList) {
     if (fault == Fault::NoCacheFolder) {
         fs::rename(game.CacheDir(), game.Root() / "CacheAway");
     }
+    CacheIndexFile otherProgram(files());
+    if (fault == Fault::IndexHeld) {
+        ASSERT_TRUE(otherProgram.OpenCacheIndex(game.IndexPath().string()));
+    }
     faulty.goodWriteBytes = fault == Fault::WriteFails ? 10 : -1;
     faulty.commitError = fault == Fault::CommitFails ? 5 : 0;
     ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+    otherProgram.CloseCacheIndex();
     if (fault == Fault::NoCacheFolder) {
         fs::rename(game.Root() / "CacheAway", game.CacheDir());
     }
@@ -74,6 +172,7 @@ TEST_P(CompactFailure, KeepsTheOldIndexAndTheList) {
     EXPECT_EQ(boxes.shown[0].text, report.replace(report.find("%1"), 2, CacheDir() + "cache.ini"));
     EXPECT_EQ(boxes.shown[0].caption, "vorpane");
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+    EXPECT_TRUE(chooser.titles.empty());
     EXPECT_EQ(Texts(), shown);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
     EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"A.uxx", "cache.ini"}));
@@ -83,6 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, CompactFailure,
     ::testing::Values(std::pair{Fault::ReadOnlyIndex, std::string("Access to %1 was denied.")},
                       std::pair{Fault::NoCacheFolder, std::string("%1 contains an invalid path.")},
+                      std::pair{Fault::IndexHeld,
+                                std::string("A sharing violation occurred while accessing %1.")},
                       std::pair{Fault::WriteFails, std::string("Disk full while accessing %1.")},
                       std::pair{Fault::CommitFails, std::string("Disk full while accessing %1.")}));
 

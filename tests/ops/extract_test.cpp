@@ -33,7 +33,7 @@ TEST_F(Extract, EachFileGoesToItsFolderWhateverTheCase) {
                   Cached("G", "Deck16"), Cached("H", ""), Cached("I", "notes.txt"),
                   Cached("J", "Pack.U2"), Cached("K", "Map.unr.bak"), Cached("L", "Other.U"),
                   Cached("M", "Pack.u"), Cached("N", "Third.u")},
-                 GameDir(), files(), boxes);
+                 GameDir(), files(), boxes, false);
     EXPECT_EQ(FilesIn(game.Root() / "maps"), (Names{".unr", "Deck16.unr", "Face.unr", "sub"}));
     EXPECT_EQ(FilesIn(game.Root() / "maps" / "sub"), Names{"Deep.unr"});
     EXPECT_EQ(FilesIn(game.Root() / "TEXTURES"), Names{"Rock.uTx"});
@@ -77,7 +77,7 @@ TEST_F(Extract, FailuresAreReportedAndTheRestGoOn) {
     // Gone since the list was read.
     fs::remove(CachePath("K2"));
     selected.push_back(Cached("S", "Song.umx"));
-    ExtractFiles(selected, GameDir(), files(), boxes);
+    ExtractFiles(selected, GameDir(), files(), boxes, false);
 
     ASSERT_EQ(boxes.shown.size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -95,6 +95,46 @@ TEST_F(Extract, FailuresAreReportedAndTheRestGoOn) {
     EXPECT_EQ(FilesIn(game.Root()), (Names{"Cache", "Maps", "Music", "System"}));
     EXPECT_EQ(FilesIn(game.Root() / "Maps"), (Names{"Face.unr", "a"}));
 }
+
+#ifndef _WIN32
+// Linux keeps names in UTF-8, and the game under Wine and today's native
+// build ask for a file by its name's characters: an 8-bit name is written as
+// the Windows-1252 it is. The older native build asks for the bytes as stored.
+TEST(ExtractedNames, AreTheNamesTheGameAsksFor) {
+    const std::string latin1 = "Citt\xE0.unr";
+    const std::string utf8 = "Citt\xC3\xA0.unr";
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {"", latin1, utf8},
+        {"", utf8, utf8},
+        {".utpg/Cache", latin1, utf8},
+        {".loki/ut/Cache", latin1, latin1},
+    };
+    for (const auto& [homeCache, recorded, onDisk] : rows) {
+        TempGame game;
+        TempGame home;
+        const fs::path cache = homeCache.empty() ? game.CacheDir() : home.Root() / homeCache;
+        fs::create_directories(cache);
+        fs::create_directories(game.Root() / "System");
+        fs::create_directories(game.Root() / "Maps");
+        WriteWholeFile(cache / "K.uxx", "map");
+        WriteWholeFile(cache / "cache.ini", "K=" + recorded + "\n");
+        if (!homeCache.empty()) {
+            WriteWholeFile(game.Root() / "System" / "ut-bin", "ELF");
+        }
+        FakeServices fakes;
+        fakes.playerHome = home.Dir();
+        fakes.unicodeFileNames = true;
+        std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+        CVorpaneDlg dialog(fakes.For(*files));
+        dialog.SetGameFolder(game.Dir(), FolderSource::Player);
+        dialog.RunHandler(&CVorpaneDlg::OnInitDialog);
+        fakes.view.selected = {0};
+        dialog.RunHandler(&CVorpaneDlg::OnExtract);
+        EXPECT_EQ(FilesIn(game.Root() / "Maps"), Names{onDisk}) << homeCache << " " << recorded;
+        EXPECT_TRUE(fakes.boxes.shown.empty());
+    }
+}
+#endif
 
 TEST(ExtractDestination, NamesMustStayInTheirFolder) {
     for (const char* safe :

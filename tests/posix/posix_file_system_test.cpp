@@ -190,7 +190,8 @@ TEST_F(PosixFiles, AtTheDescriptorLimitNoPresentFileIsListedAsMissing) {
         CacheIndexFile first(files);
         CacheList firstList;
         if (first.OpenCacheIndex(game.IndexPath().string())) {
-            AddCachedFiles(first, cacheDir, files, firstList);
+            IndexReading reading;
+            AddCachedFiles(first, cacheDir, files, firstList, reading);
         }
         first.CloseCacheIndex();
         files.FileSystem::QueryCacheFiles(cacheDir, {"K0.uxx"});
@@ -200,7 +201,8 @@ TEST_F(PosixFiles, AtTheDescriptorLimitNoPresentFileIsListedAsMissing) {
         CacheList list;
         std::string outcome;
         try {
-            AddCachedFiles(opened, cacheDir, files, list);
+            IndexReading reading;
+            AddCachedFiles(opened, cacheDir, files, list, reading);
         } catch (const FileError& error) {
             outcome = error.ReportText();
         }
@@ -232,7 +234,8 @@ TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
     // Far more lines than the space left takes.
     CacheList list;
     Fill(list, std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
-    EXPECT_THROW(WriteCompactedIndex(list, "", game.IndexPath().string(), 0, files), FileError);
+    EXPECT_THROW(WriteCompactedIndex(list, IndexReading{}, "", game.IndexPath().string(), 0, files),
+                 FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);
     EXPECT_EQ(FilesIn(game.CacheDir()), (std::vector<std::string>{"cache.ini", "filler.bin"}));
 }

@@ -110,8 +110,8 @@ class FakeAbout : public AboutBox {
 // Every faked service of the main window, for a dialog over the given files.
 struct FakeServices {
     DialogServices For(FileSystem& files) {
-        return DialogServices{view, boxes, chooser,   registry,  files,
-                              exit, about, "vorpane", playerHome};
+        return DialogServices{view, boxes, chooser,   registry,   files,
+                              exit, about, "vorpane", playerHome, unicodeFileNames};
     }
 
     FakeView view;
@@ -121,4 +121,5 @@ struct FakeServices {
     FakeExit exit;
     FakeAbout about;
     std::optional<std::string> playerHome;
+    bool unicodeFileNames = false;
 };

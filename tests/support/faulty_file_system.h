@@ -61,6 +61,9 @@ class FaultyFileSystem : public FileSystem {
       public:
         Output(std::unique_ptr<ReplacementFile> real, long long goodBytes, int commitError)
             : real_(std::move(real)), left_(goodBytes), commitError_(commitError) {}
+        std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) override {
+            return real_->ReadOriginal(buffer, size);
+        }
         int Write(const char* data, std::size_t size) override {
             if (left_ >= 0 && static_cast<long long>(size) > left_) {
                 real_->Write(data, static_cast<std::size_t>(left_));

@@ -51,9 +51,23 @@ bool IsReadOnly(const struct stat& info, const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
-// The system ran short of what any query needs; it says nothing about the file.
+// The system ran short of what any query needs; it says nothing about the
+// file. (EAGAIN is not one: open gives it for a file another program holds a
+// lease on, which is left out as a file held for writing is.)
 bool IsShortage(int error) {
-    return error == EMFILE || error == ENFILE || error == ENOMEM || error == EAGAIN;
+    return error == EMFILE || error == ENFILE || error == ENOMEM;
+}
+
+std::ptrdiff_t ReadSome(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t count = read(fd, buffer, size);
+        if (count >= 0) {
+            return count;
+        }
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
 }
 
 // The answer for a query that failed with `error`: the file is not there,
@@ -82,15 +96,7 @@ class PosixInputFile final : public InputFile {
     explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
 
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t count = read(fd_.get(), buffer, size);
-            if (count >= 0) {
-                return count;
-            }
-            if (errno != EINTR) {
-                return -1;
-            }
-        }
+        return ReadSome(fd_.get(), buffer, size);
     }
 
   private:
@@ -110,6 +116,10 @@ class PosixReplacementFile final : public ReplacementFile {
             fd_.reset();
             unlink(tempPath_.c_str());
         }
+    }
+
+    std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) override {
+        return targetLock_ ? ReadSome(targetLock_.get(), buffer, size) : 0;
     }
 
     int Write(const char* data, std::size_t size) override {
@@ -274,8 +284,13 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
             return nullptr;
         }
         mode = target.st_mode & 07777;
+        // Held, and read, until the new file takes its place.
         targetLock.reset(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (targetLock && flock(targetLock.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (!targetLock) {
+            error = errno;
+            return nullptr;
+        }
+        if (flock(targetLock.get(), LOCK_EX | LOCK_NB) != 0) {
             error = errno == EWOULDBLOCK ? ETXTBSY : errno;
             return nullptr;
         }

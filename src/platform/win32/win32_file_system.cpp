@@ -162,6 +162,18 @@ class Win32ReplacementFile final : public ReplacementFile {
         }
     }
 
+    std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) override {
+        if (!targetLock_) {
+            return 0;
+        }
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD count = 0;
+        if (!ReadFile(targetLock_.get(), buffer, wanted, &count, nullptr)) {
+            return -1;
+        }
+        return static_cast<std::ptrdiff_t>(count);
+    }
+
     int Write(const char* data, std::size_t size) override {
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
