@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "base/file_error.h"
@@ -97,16 +99,26 @@ TEST_F(PosixFiles, MovesAcrossFileSystemsWithoutReplacingNorLeavingAPartialCopy)
 TEST_F(PosixFiles, OnlyRegularFilesAreCacheFiles) {
     const fs::path fifo = game.CacheDir() / "FIFO.uxx";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    // Another program's lease makes open answer EAGAIN: left out, as a file
+    // held for writing is, not taken for a shortage.
+    const fs::path leased = game.CacheDir() / "LEASE.uxx";
+    WriteWholeFile(leased, "x");
+    const auto oldHandler = std::signal(SIGIO, SIG_IGN);
+    const int lease = open(leased.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(fcntl(lease, F_SETLEASE, F_WRLCK), 0) << std::strerror(errno);
     // A FIFO would block until a writer came if opened the ordinary way, and
     // a device such as /dev/zero would never end.
     const auto refused = [&] {
         const CacheFileAnswer fifoAnswer = files.QueryCacheFile(fifo.string());
-        return !fifoAnswer.info && fifoAnswer.unasked == 0 &&
-               !files.QueryCacheFile(game.CacheDir().string()).info &&
+        const CacheFileAnswer leaseAnswer = files.QueryCacheFile(leased.string());
+        return !fifoAnswer.info && fifoAnswer.unasked == 0 && !leaseAnswer.info &&
+               leaseAnswer.unasked == 0 && !files.QueryCacheFile(game.CacheDir().string()).info &&
                !files.OpenExclusiveForReading(fifo.string()) &&
                !files.OpenExclusiveForReading("/dev/zero");
     };
     EXPECT_EQ(InChild([&] { return std::string(refused() ? "refused" : "taken"); }, 5), "refused");
+    close(lease);
+    std::signal(SIGIO, oldHandler);
     // Nor moved to another file system by copying.
     TmpfsMount other(game.Root() / "Maps", "64k");
     REQUIRE_MOUNT(other);
