@@ -1,6 +1,7 @@
 # Vorpane: build, test and run.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 WIN32_BUILD ?= build-win32
 # The x86_64 Windows build the tests use where 32-bit programs cannot run.
@@ -11,7 +12,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 
-.PHONY: all deps build run demo screenshots test check-layers test-e2e test-core test-asan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows package-deb test-package clean format
+.PHONY: all deps build run demo screenshots test check-layers test-e2e test-core test-asan test-tsan test-fuzz fuzz fuzz-build bench windows test-windows package package-windows package-deb test-package clean format
 
 all: build
 
@@ -34,6 +35,16 @@ test-core: build
 test-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j$(JOBS) --target vorpane_tests
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
+
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORPANE_TSAN=ON
+
+# What runs on more than one thread, under ThreadSanitizer: the start-up's
+# early pass beside the window, and the file queries spread over threads.
+test-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target vorpane_tests
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -j$(JOBS) \
+		-R '^(EarlyRefreshTest|Refresh|Compact|PosixFiles\.ManyFiles)'
 
 $(FUZZ_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -86,7 +97,7 @@ package-windows: windows
 check-layers:
 	scripts/check-layers src
 
-test: check-layers test-core test-asan test-fuzz test-windows test-e2e test-package
+test: check-layers test-core test-asan test-tsan test-fuzz test-windows test-e2e test-package
 
 # The Linux program, vorpane: on the player's own game (found through the Wine
 # prefix in $WINEPREFIX, else ~/.wine), or on a demo game in a throwaway prefix
@@ -117,4 +128,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) $(WIN64_BUILD) $(PACKAGES)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) $(WIN64_BUILD) $(PACKAGES)

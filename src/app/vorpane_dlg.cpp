@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/early_refresh.h"
 #include "base/file_error.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
@@ -10,7 +11,6 @@
 #include "ops/compact.h"
 #include "ops/delete.h"
 #include "ops/extract.h"
-#include "platform/path_separator.h"
 #include "ui/about_box.h"
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
@@ -93,22 +93,23 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
         return 0;
     }
     // The chooser and the installation entry speak the system's code page.
-    m_gameDir = m_services.files.ConvertText(path, TextForm::CodePage, m_textForm);
-    if (m_gameDir.back() != kPathSeparator) {
-        m_gameDir += kPathSeparator;
-    }
     // A folder the game's entry names is a Windows installation: nothing is
     // looked for outside it.
-    m_cacheDir = CacheFolderOf(
-        m_gameDir, source == FolderSource::Player ? m_services.playerHome : std::nullopt,
-        m_services.files);
-    m_cacheIniPath = m_cacheDir + "cache.ini";
+    GamePaths paths = GamePathsOf(
+        m_services.files.ConvertText(path, TextForm::CodePage, m_textForm),
+        source == FolderSource::Player ? m_services.playerHome : std::nullopt, m_services.files);
+    m_gameDir = std::move(paths.gameDir);
+    m_cacheDir = std::move(paths.cacheDir);
+    m_cacheIniPath = std::move(paths.cacheIniPath);
     return path.size();
 }
 
 void CVorpaneDlg::RefreshCacheList() {
     if (m_gameDir.empty()) {
         LocateGameFolder();
+    }
+    if (AdoptEarlyIndex()) {
+        return;
     }
     CacheIndexFile index(m_services.files);
     while (!index.OpenCacheIndex(m_cacheIniPath)) {
@@ -124,6 +125,18 @@ void CVorpaneDlg::RefreshCacheList() {
     if (m_list.Count() > 0) {
         MarkDownloadBatches();
     }
+}
+
+bool CVorpaneDlg::AdoptEarlyIndex() {
+    EarlyRefresh* early = std::exchange(m_services.early, nullptr);
+    std::optional<EarlyIndex> index = early ? early->TakeIndex() : std::nullopt;
+    if (!index || index->cacheIniPath != m_cacheIniPath || m_list.Count() != 0) {
+        return false;
+    }
+    UseTextFormOf(index->reading.encoding);
+    m_list = std::move(index->list);
+    m_indexRead = std::move(index->reading);
+    return true;
 }
 
 void CVorpaneDlg::UseTextFormOf(IndexEncoding encoding) {

@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 
 class AboutBox;
+class EarlyRefresh;
 class FolderChooser;
 class InstallationRegistry;
 class ListView;
@@ -37,6 +38,8 @@ struct DialogServices {
     // The system keeps file names in UTF-8 and the game asks for its files by
     // the names' characters (the game under Wine, and today's native build).
     bool unicodeFileNames = false;
+    // The index read while the window was being made, if it was.
+    EarlyRefresh* early = nullptr;
 };
 
 // The main window's logic: the game paths, the list of cached files and the
@@ -84,6 +87,8 @@ class CVorpaneDlg {
     // Spells the game paths, and has the system read them, as the index's
     // names are spelt.
     void UseTextFormOf(IndexEncoding encoding);
+    // Takes the early pass's list when it read the index this refresh would.
+    bool AdoptEarlyIndex();
 
     DialogServices m_services;
     std::string m_cacheDir;

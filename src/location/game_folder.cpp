@@ -47,18 +47,23 @@ bool ReadValueIntoBuffer(const std::optional<std::string>& data, char* buffer) {
 
 }  // namespace
 
-LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
+std::optional<std::string> FolderOfEntry(const InstallationEntry& entry) {
     std::array<char, kPathBufferSize> buffer{};
+    if (!entry.keyFound || !ReadValueIntoBuffer(entry.folderData, buffer.data())) {
+        return std::nullopt;
+    }
+    return std::string(buffer.data());
+}
+
+LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
     const InstallationEntry entry = registry.ReadGameFolderEntry();
-    bool found = false;
-    if (!entry.keyFound) {
-        prompts.boxes.Show(kKeyMissingText, kKeyMissingCaption, BoxStyle::Warning);
-    } else if (!(found = ReadValueIntoBuffer(entry.folderData, buffer.data()))) {
-        prompts.boxes.Show(kValueMissingText, kValueMissingCaption, BoxStyle::Warning);
+    if (std::optional<std::string> folder = FolderOfEntry(entry)) {
+        return {std::move(*folder), FolderSource::InstallationEntry};
     }
-    if (found) {
-        return {buffer.data(), FolderSource::InstallationEntry};
-    }
+    prompts.boxes.Show(entry.keyFound ? kValueMissingText : kKeyMissingText,
+                       entry.keyFound ? kValueMissingCaption : kKeyMissingCaption,
+                       BoxStyle::Warning);
+    std::array<char, kPathBufferSize> buffer{};
     if (BrowseForGameFolder(prompts, buffer.data()) == 0) {
         prompts.exit.Exit(0);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 class FolderChooser;
@@ -23,6 +24,12 @@ struct LocatedFolder {
     std::string path;
     FolderSource source;
 };
+
+struct InstallationEntry;
+
+// The folder the installation entry names, as LocateGameFolder takes it;
+// nothing where it would warn and ask the player instead.
+std::optional<std::string> FolderOfEntry(const InstallationEntry& entry);
 
 // The game folder from the game's installation entry, else from the player
 // after a warning; ends the process when the player cancels. Empty when the

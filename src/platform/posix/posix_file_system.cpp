@@ -215,7 +215,8 @@ int CopyThenRemove(const std::string& from, const std::string& to) {
 
 CacheFileAnswer PosixFileSystem::QueryCacheFile(const std::string& path) {
     const CacheFileAnswer answer = QueryAt(AT_FDCWD, path.c_str());
-    // Another thread may have let go of what this one ran short of.
+    // A shortage may pass as other programs let go of handles or memory:
+    // asked once more before the file counts as one the system could not ask about.
     return answer.unasked != 0 ? QueryAt(AT_FDCWD, path.c_str()) : answer;
 }
 
