@@ -10,7 +10,8 @@
 #include "resource.h"
 #include "ui/main_template.h"
 
-MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir)
+MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
+                       EarlyRefresh* early)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       files_(MakeNativeFileSystem()) {
@@ -28,9 +29,10 @@ MainWindow::MainWindow(const std::string& programName, const std::optional<std::
     boxes_ = std::make_unique<WxMessageBoxes>(*this);
     chooser_ = std::make_unique<WxFolderChooser>(*this);
     about_ = std::make_unique<WxAboutBox>(*this);
-    dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
+    InstallationRegistry& registry = early ? static_cast<InstallationRegistry&>(*early) : registry_;
+    dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry,
                                                         *files_, exit_, *about_, programName,
-                                                        PlayerHomeFolder(), true});
+                                                        PlayerHomeFolder(), true, early});
     if (gameDir) {
         dlg_->SetGameFolder(*gameDir, FolderSource::Player);
     }

@@ -2,10 +2,12 @@
 
 #include <wx/dialog.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/early_refresh.h"
 #include "app/routing_table.h"
 #include "app/vorpane_dlg.h"
 #include "linux/about_dlg.h"
@@ -18,12 +20,27 @@
 #include "platform/process_exit.h"
 
 // The game's entry from the Wine prefixes, searched only when it is asked
-// for: with a game folder given on the command line none of their files is read.
+// for: with a game folder given on the command line none of their files is
+// read. The environment is read when made, so that the search may run on
+// another thread while the toolkit changes the environment.
 class WinePrefixesRegistry final : public InstallationRegistry {
   public:
+    WinePrefixesRegistry() : winePrefix_(Variable("WINEPREFIX")), home_(Variable("HOME")) {}
+
     InstallationEntry ReadGameFolderEntry() override {
-        return WineRegistry(WinePrefixesToSearch()).ReadGameFolderEntry();
+        return WineRegistry(WinePrefixesToSearch(winePrefix_ ? winePrefix_->c_str() : nullptr,
+                                                 home_ ? home_->c_str() : nullptr))
+            .ReadGameFolderEntry();
     }
+
+  private:
+    static std::optional<std::string> Variable(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    }
+
+    std::optional<std::string> winePrefix_;
+    std::optional<std::string> home_;
 };
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
@@ -31,8 +48,11 @@ class WinePrefixesRegistry final : public InstallationRegistry {
 class MainWindow final : public wxDialog {
   public:
     // `programName` captions the file error report; `gameDir`, when given,
-    // is opened in place of the folder the game's entry names.
-    MainWindow(const std::string& programName, const std::optional<std::string>& gameDir);
+    // is opened in place of the folder the game's entry names. `early`, if
+    // any, read the game's entry and perhaps its index while the toolkit
+    // started.
+    MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
+               EarlyRefresh* early);
     ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser

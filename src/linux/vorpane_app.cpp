@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "linux/main_window.h"
+#include "platform/posix/home_folder.h"
 
 // main() is our own: the command line is read before the toolkit starts, so
 // that --help and --version answer without a display.
@@ -26,7 +27,7 @@ int CVorpaneApp::OnRun() {
     // ends the process with exit code 0.
     // The executable's name without its extension.
     const std::string programName(GetAppName().fn_str());
-    MainWindow window(programName, m_gameDir);
+    MainWindow window(programName, m_gameDir, m_early);
     window.RunModal();
     return 0;
 }
@@ -77,6 +78,9 @@ int main(int argc, char** argv) {
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
     }
+    // The game's entry and its index are read while the toolkit starts.
+    WinePrefixesRegistry registry;
+    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerHomeFolder());
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
     int toolkitArgc = 1;
@@ -84,6 +88,6 @@ int main(int argc, char** argv) {
     // The toolkit's messages (such as no display) go to standard error, as
     // they do when the log is made before the application object exists.
     wxLog::GetActiveTarget();
-    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir)));
+    wxApp::SetInstance(new CVorpaneApp(gameDir, &early));
     return wxEntry(toolkitArgc, toolkitArgv);
 }
