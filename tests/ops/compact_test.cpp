@@ -90,6 +90,24 @@ TEST_F(Compact, KeepsTheFormOfTheIndex) {
     }
 }
 
+// The game turns its index into UTF-16 once a name needs it: the list, read
+// from 8-bit text, is not written into it; the list is read again instead.
+TEST_F(Compact, AnIndexThatChangedItsFormIsReadAgainFirst) {
+    game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
+    game.WriteIndex("A=Citt\xE0.unr\r\n");
+    ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    game.AddCacheFile("N", 1, "2002-01-01 00:00:00.000");
+    const std::string rewritten = Utf16File(u"A=Città.unr\r\nN=\u03A9.unr\r\n");
+    game.WriteIndex(rewritten);
+    ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()), rewritten);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
+    ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()),
+              Utf16File(u"[Cache]\r\nA=Città.unr\r\nN=\u03A9.unr\r\n\r\n"));
+}
+
 // The game rewrites cache.ini after each download; a refresh may stop short.
 // Only what the list showed gone is dropped: every other line stays.
 TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
