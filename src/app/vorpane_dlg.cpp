@@ -6,7 +6,6 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
 #include "cache/download_batches.h"
-#include "location/cache_folder.h"
 #include "ops/compact.h"
 #include "ops/delete.h"
 #include "ops/extract.h"
@@ -91,9 +90,9 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
     }
     // A folder the game's entry names is a Windows installation: nothing is
     // looked for outside it.
-    m_cacheDir = CacheFolderOf(
-        m_gameDir, source == FolderSource::Player ? m_services.playerHome : std::nullopt,
-        m_services.files);
+    m_cacheDir = source == FolderSource::Player && m_services.playerCacheFolder
+                     ? m_services.playerCacheFolder(m_gameDir)
+                     : m_gameDir + "Cache" + kPathSeparator;
     m_cacheIniPath = m_cacheDir + "cache.ini";
     return path.size();
 }

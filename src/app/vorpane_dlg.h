@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,9 +31,11 @@ struct DialogServices {
     AboutBox& about;
     // The executable's name without its extension: the file error report's caption.
     std::string programName;
-    // The player's home folder, where the game's native Linux build keeps its
-    // downloads; none where there is no such build.
-    std::optional<std::string> playerHome = std::nullopt;
+    // The cache folder of the game in a folder the player names, which may be
+    // an installation of the game's native Linux build whose downloads are in
+    // the player's home (location/cache_folder.h); none where there is no
+    // such build: the folder's own Cache folder then.
+    std::function<std::string(const std::string& gameDir)> playerCacheFolder = nullptr;
 };
 
 // The main window's logic: the game paths, the list of cached files and the

@@ -6,13 +6,16 @@
 
 #include "linux/program_icon.h"
 #include "linux/template_builder.h"
+#include "location/cache_folder.h"
 #include "platform/posix/home_folder.h"
 #include "resource.h"
 #include "ui/main_template.h"
 
-MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir)
+MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
+                       bool verbose)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      registry_(verbose),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
     list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));
@@ -28,9 +31,11 @@ MainWindow::MainWindow(const std::string& programName, const std::optional<std::
     boxes_ = std::make_unique<WxMessageBoxes>(*this);
     chooser_ = std::make_unique<WxFolderChooser>(*this);
     about_ = std::make_unique<WxAboutBox>(*this);
-    dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry_,
-                                                        *files_, exit_, *about_, programName,
-                                                        PlayerHomeFolder()});
+    dlg_ = std::make_unique<CVorpaneDlg>(
+        DialogServices{*view_, *boxes_, *chooser_, registry_, *files_, exit_, *about_, programName,
+                       [home = PlayerHomeFolder(), &files = *files_](const std::string& folder) {
+                           return CacheFolderOf(folder, home, files);
+                       }});
     if (gameDir) {
         dlg_->SetGameFolder(*gameDir, FolderSource::Player);
     }

@@ -26,7 +26,7 @@ int CVorpaneApp::OnRun() {
     // ends the process with exit code 0.
     // The executable's name without its extension.
     const std::string programName(GetAppName().fn_str());
-    MainWindow window(programName, m_gameDir);
+    MainWindow window(programName, m_gameDir, m_verbose);
     window.RunModal();
     return 0;
 }
@@ -76,6 +76,10 @@ int main(int argc, char** argv) {
     std::optional<std::string> gameDir;
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
+        if (line.verbose) {
+            std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n",
+                         gameDir->c_str());
+        }
     }
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
@@ -84,6 +88,6 @@ int main(int argc, char** argv) {
     // The toolkit's messages (such as no display) go to standard error, as
     // they do when the log is made before the application object exists.
     wxLog::GetActiveTarget();
-    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir)));
+    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir), line.verbose));
     return wxEntry(toolkitArgc, toolkitArgv);
 }

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -26,8 +28,10 @@ inline UniqueFd OpenRegularForReading(const char* path) {
     return fd;
 }
 
-// The whole content of a regular file; nothing when it is none or cannot be read.
-inline std::optional<std::string> ReadRegularFile(const char* path) {
+// The whole content of a regular file; nothing when it is none, cannot be
+// read or holds more than `limit` bytes.
+inline std::optional<std::string> ReadRegularFile(
+    const char* path, std::size_t limit = std::numeric_limits<std::size_t>::max()) {
     const UniqueFd fd = OpenRegularForReading(path);
     if (!fd) {
         return std::nullopt;
@@ -37,6 +41,10 @@ inline std::optional<std::string> ReadRegularFile(const char* path) {
     for (;;) {
         const ssize_t count = read(fd.get(), buffer, sizeof buffer);
         if (count > 0) {
+            // Counted as it is read: the file may grow after the open.
+            if (static_cast<std::size_t>(count) > limit - content.size()) {
+                return std::nullopt;
+            }
             content.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
             return content;

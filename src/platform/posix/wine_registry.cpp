@@ -1,8 +1,11 @@
 #include "platform/posix/wine_registry.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -10,6 +13,7 @@
 #include "base/utf8.h"
 #include "platform/path_separator.h"
 #include "platform/posix/regular_file.h"
+#include "platform/posix/unique_fd.h"
 
 namespace fs = std::filesystem;
 
@@ -262,22 +266,97 @@ InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
     return entry;
 }
 
+// The game's cache index in the folder an entry names, and when it was last
+// written: the game the player plays writes it. Nothing when there is no
+// folder or no readable index.
+std::optional<timespec> CacheIndexTime(const std::string& folderData) {
+    const std::string folder = folderData.substr(0, folderData.find('\0'));
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    const UniqueFd fd = OpenRegularForReading((folder + "/Cache/cache.ini").c_str());
+    struct stat info {};
+    if (!fd || fstat(fd.get(), &info) != 0) {
+        return std::nullopt;
+    }
+    return info.st_mtim;
+}
+
+bool IsLater(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+std::string UtcText(const timespec& time) {
+    tm parts{};
+    char text[32] = "?";
+    if (gmtime_r(&time.tv_sec, &parts) != nullptr) {
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+    }
+    return text;
+}
+
 }  // namespace
 
-InstallationEntry WineRegistry::ReadGameFolderEntry() {
-    // A prefix whose key has no usable folder still tells the player so,
-    // unless a later prefix names the folder.
-    InstallationEntry found;
-    for (const fs::path& prefix : prefixes_) {
+PrefixSearch WineRegistry::Search() const {
+    PrefixSearch search;
+    std::string& account = search.account;
+    account = "vorpane: looking for the game's entry in " + std::to_string(prefixes_.size()) +
+              " Wine prefix" + (prefixes_.size() == 1 ? "" : "es") + "\n";
+    std::optional<std::size_t> first;   // the first prefix whose entry names a folder
+    std::optional<std::size_t> cached;  // the one whose cache index was written last
+    std::optional<timespec> cachedTime;
+    std::size_t holding = 0;
+    for (std::size_t i = 0; i < prefixes_.size(); ++i) {
+        const fs::path& prefix = prefixes_[i];
+        account += "vorpane:   " + prefix.string() + ": ";
         const std::optional<std::string> text = ReadRegularFile((prefix / "system.reg").c_str());
         if (!text) {
+            account += "no readable system.reg\n";
             continue;
         }
-        const InstallationEntry entry = EntryOf(prefix, *text);
-        if (entry.folderData) {
-            return entry;
+        InstallationEntry entry = EntryOf(prefix, *text);
+        if (!entry.folderData) {
+            account += entry.keyFound ? "the game's key, without a usable Folder value\n"
+                                      : "no entry of the game\n";
+            search.entry.keyFound = search.entry.keyFound || entry.keyFound;
+            continue;
         }
-        found.keyFound = found.keyFound || entry.keyFound;
+        const std::optional<timespec> time = CacheIndexTime(*entry.folderData);
+        account += "the game in '" + entry.folderData->substr(0, entry.folderData->find('\0')) +
+                   "', " +
+                   (time ? "its Cache/cache.ini written " + UtcText(*time)
+                         : std::string("no readable Cache/cache.ini")) +
+                   "\n";
+        ++holding;
+        if (!first) {
+            first = i;
+            search.entry = entry;
+        }
+        if (time && (!cachedTime || IsLater(*time, *cachedTime))) {
+            cached = i;
+            cachedTime = time;
+            search.entry = std::move(entry);
+        }
     }
-    return found;
+    if (!first) {
+        account += "vorpane: no prefix names the game's folder\n";
+        return search;
+    }
+    const std::size_t chosen = cached.value_or(*first);
+    account += "vorpane: chose " + prefixes_[chosen].string() + ": ";
+    if (holding == 1) {
+        account += "the only prefix that holds the game\n";
+    } else if (cached) {
+        account += "of the " + std::to_string(holding) +
+                   " that hold the game, its Cache/cache.ini was written last (the player's "
+                   "game; a tie goes to the first searched)\n";
+    } else {
+        account += "the first of the " + std::to_string(holding) +
+                   " that hold the game; none has a readable Cache/cache.ini\n";
+    }
+    return search;
+}
+
+InstallationEntry WineRegistry::ReadGameFolderEntry() {
+    return Search().entry;
 }
