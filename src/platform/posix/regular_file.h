@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -37,6 +38,14 @@ inline std::optional<std::string> ReadRegularFile(
         return std::nullopt;
     }
     std::string content;
+    // Sized once from the start: a registry file runs to megabytes.
+    struct stat info {};
+    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+        if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+            return std::nullopt;
+        }
+        content.reserve(static_cast<std::size_t>(info.st_size));
+    }
     char buffer[65536];
     for (;;) {
         const ssize_t count = read(fd.get(), buffer, sizeof buffer);

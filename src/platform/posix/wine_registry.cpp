@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -12,12 +14,17 @@
 #include "base/ascii.h"
 #include "base/utf8.h"
 #include "platform/path_separator.h"
+#include "platform/posix/mapped_file.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/unique_fd.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Wine's registry files run to tens of megabytes in a well-used prefix;
+// a larger one is no registry of Wine's.
+constexpr std::size_t kRegistryLimit = std::size_t{1} << 30;
 
 constexpr std::string_view kGameKey =
     "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
@@ -64,6 +71,13 @@ bool IsEscapedAsIs(char c) {
 // the closing one. Nothing when that is missing or for Wine's escapes of
 // control characters, which no path or key name holds.
 std::optional<std::string> ReadEscaped(std::string_view& text, char closing) {
+    // Most names hold no escape: taken whole.
+    const std::size_t plain = text.find_first_of(std::string{'\\', closing});
+    if (plain != std::string_view::npos && text[plain] == closing) {
+        std::string out(text.substr(0, plain));
+        text.remove_prefix(plain + 1);
+        return out;
+    }
     std::string out;
     std::u16string units;  // of adjacent "\x" escapes, so surrogate pairs join
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -78,8 +92,10 @@ std::optional<std::string> ReadEscaped(std::string_view& text, char closing) {
             i = static_cast<std::size_t>(end - text.data()) - 1;
             continue;
         }
-        out += Utf16ToUtf8(units);
-        units.clear();
+        if (!units.empty()) {
+            out += Utf16ToUtf8(units);
+            units.clear();
+        }
         if (text[i] == closing) {
             text.remove_prefix(i + 1);
             return out;
@@ -140,6 +156,56 @@ std::optional<std::string> ReadValueData(std::string_view data, std::string_view
     return value ? std::optional(*value + '\0') : std::nullopt;
 }
 
+constexpr std::string_view kGameKeyName = "UnrealTournament";
+
+bool EndsInGameKeyName(std::string_view text, std::size_t bracket) {
+    return bracket >= kGameKeyName.size() &&
+           EqualIgnoringAsciiCase(text.substr(bracket - kGameKeyName.size(), kGameKeyName.size()),
+                                  kGameKeyName);
+}
+
+// Sixteen bytes at once, as the compiler's vector extension gives them on
+// every processor.
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+Bytes16 Load16(const char* bytes) {
+    Bytes16 block;
+    std::memcpy(&block, bytes, sizeof block);
+    return block;
+}
+
+// Whether `text` may hold a key line of the game: one whose name ends in
+// the game's key name right before a ']'. Wine writes the letters of a key
+// name as they are (it escapes only what is beyond ASCII, backslashes and
+// brackets), so a text without one holds no such key. A prefix's registry
+// runs to megabytes: sixteen bytes are looked at in one step for a ']'
+// after a 't' that comes after a 'u' fifteen places back, each of either case.
+bool MayHoldGameKey(std::string_view text) {
+    const std::size_t length = kGameKeyName.size();
+    std::size_t at = length;
+    for (; at + sizeof(Bytes16) <= text.size(); at += sizeof(Bytes16)) {
+        const auto hits = (Load16(text.data() + at) == ']') &
+                          ((Load16(text.data() + at - 1) | 0x20) == 't') &
+                          ((Load16(text.data() + at - length) | 0x20) == 'u');
+        std::uint64_t words[2];
+        std::memcpy(words, &hits, sizeof words);
+        if ((words[0] | words[1]) == 0) {
+            continue;
+        }
+        for (std::size_t i = at; i < at + sizeof(Bytes16); ++i) {
+            if (text[i] == ']' && EndsInGameKeyName(text, i)) {
+                return true;
+            }
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (text[at] == ']' && EndsInGameKeyName(text, at)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct FolderLookup {
     bool keyFound = false;
     std::optional<std::string> data;
@@ -154,7 +220,8 @@ FolderLookup FindFolderValue(std::string_view text, std::string_view key) {
     while (NextLine(text, line)) {
         if (line.starts_with('[')) {
             line.remove_prefix(1);
-            const std::optional<std::string> name = ReadEscaped(line, ']');
+            const std::optional<std::string> name =
+                MayHoldGameKey(line) ? ReadEscaped(line, ']') : std::nullopt;
             inKey = name && EqualIgnoringAsciiCase(*name, key);
             result.keyFound = result.keyFound || inKey;
         } else if (inKey && line.starts_with('"')) {
@@ -251,7 +318,7 @@ std::optional<std::string> ToUnixFolder(const fs::path& prefix, const std::strin
     return mapped ? std::optional(*mapped + '\0') : std::nullopt;
 }
 
-InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
+InstallationEntry EntryOf(const fs::path& prefix, std::string_view text) {
     InstallationEntry entry;
     const bool win64 = IsWin64Registry(text);
     for (const std::string_view key :
@@ -309,12 +376,13 @@ PrefixSearch WineRegistry::Search() const {
     for (std::size_t i = 0; i < prefixes_.size(); ++i) {
         const fs::path& prefix = prefixes_[i];
         account += "vorpane:   " + prefix.string() + ": ";
-        const std::optional<std::string> text = ReadRegularFile((prefix / "system.reg").c_str());
-        if (!text) {
+        const MappedFile file((prefix / "system.reg").c_str(), kRegistryLimit);
+        if (!file.Readable()) {
             account += "no readable system.reg\n";
             continue;
         }
-        InstallationEntry entry = EntryOf(prefix, *text);
+        InstallationEntry entry =
+            MayHoldGameKey(file.Text()) ? EntryOf(prefix, file.Text()) : InstallationEntry{};
         if (!entry.folderData) {
             account += entry.keyFound ? "the game's key, without a usable Folder value\n"
                                       : "no entry of the game\n";
