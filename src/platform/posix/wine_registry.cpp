@@ -372,6 +372,7 @@ PrefixSearch WineRegistry::Search() const {
     std::optional<std::size_t> first;   // the first prefix whose entry names a folder
     std::optional<std::size_t> cached;  // the one whose cache index was written last
     std::optional<timespec> cachedTime;
+    bool tied = false;  // another's was written the same time
     std::size_t holding = 0;
     for (std::size_t i = 0; i < prefixes_.size(); ++i) {
         const fs::path& prefix = prefixes_[i];
@@ -390,11 +391,12 @@ PrefixSearch WineRegistry::Search() const {
             continue;
         }
         const std::optional<timespec> time = CacheIndexTime(*entry.folderData);
-        account += "the game in '" + entry.folderData->substr(0, entry.folderData->find('\0')) +
-                   "', " +
-                   (time ? "its Cache/cache.ini written " + UtcText(*time)
-                         : std::string("no readable Cache/cache.ini")) +
-                   "\n";
+        const std::string folder = entry.folderData->substr(0, entry.folderData->find('\0'));
+        account += folder.empty() ? std::string("the game's Folder value is empty")
+                                  : "the game in '" + folder + "', " +
+                                        (time ? "its Cache/cache.ini written " + UtcText(*time)
+                                              : std::string("no readable Cache/cache.ini"));
+        account += "\n";
         ++holding;
         if (!first) {
             first = i;
@@ -403,7 +405,10 @@ PrefixSearch WineRegistry::Search() const {
         if (time && (!cachedTime || IsLater(*time, *cachedTime))) {
             cached = i;
             cachedTime = time;
+            tied = false;
             search.entry = std::move(entry);
+        } else if (time && !IsLater(*cachedTime, *time)) {
+            tied = true;
         }
     }
     if (!first) {
@@ -416,8 +421,10 @@ PrefixSearch WineRegistry::Search() const {
         account += "the only prefix that holds the game\n";
     } else if (cached) {
         account += "of the " + std::to_string(holding) +
-                   " that hold the game, its Cache/cache.ini was written last (the player's "
-                   "game; a tie goes to the first searched)\n";
+                   " that hold the game, its Cache/cache.ini was written last, so it is the "
+                   "game played" +
+                   (tied ? std::string(" (as late as another's: the first searched wins)") : "") +
+                   "\n";
     } else {
         account += "the first of the " + std::to_string(holding) +
                    " that hold the game; none has a readable Cache/cache.ini\n";
