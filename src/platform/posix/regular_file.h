@@ -29,18 +29,13 @@ inline UniqueFd OpenRegularForReading(const char* path) {
     return fd;
 }
 
-// The whole content of a regular file; nothing when it is none, cannot be
+// The rest of an open file, from where it stands; nothing when it cannot be
 // read or holds more than `limit` bytes.
-inline std::optional<std::string> ReadRegularFile(
-    const char* path, std::size_t limit = std::numeric_limits<std::size_t>::max()) {
-    const UniqueFd fd = OpenRegularForReading(path);
-    if (!fd) {
-        return std::nullopt;
-    }
+inline std::optional<std::string> ReadRest(int fd, std::size_t limit) {
     std::string content;
     // Sized once from the start: a registry file runs to megabytes.
     struct stat info {};
-    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+    if (fstat(fd, &info) == 0 && info.st_size > 0) {
         if (static_cast<std::uintmax_t>(info.st_size) > limit) {
             return std::nullopt;
         }
@@ -48,7 +43,7 @@ inline std::optional<std::string> ReadRegularFile(
     }
     char buffer[65536];
     for (;;) {
-        const ssize_t count = read(fd.get(), buffer, sizeof buffer);
+        const ssize_t count = read(fd, buffer, sizeof buffer);
         if (count > 0) {
             // Counted as it is read: the file may grow after the open.
             if (static_cast<std::size_t>(count) > limit - content.size()) {
@@ -61,4 +56,12 @@ inline std::optional<std::string> ReadRegularFile(
             return std::nullopt;
         }
     }
+}
+
+// The whole content of a regular file; nothing when it is none, cannot be
+// read or holds more than `limit` bytes.
+inline std::optional<std::string> ReadRegularFile(
+    const char* path, std::size_t limit = std::numeric_limits<std::size_t>::max()) {
+    const UniqueFd fd = OpenRegularForReading(path);
+    return fd ? ReadRest(fd.get(), limit) : std::nullopt;
 }

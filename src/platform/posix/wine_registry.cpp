@@ -1,8 +1,10 @@
 #include "platform/posix/wine_registry.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -10,11 +12,13 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "base/ascii.h"
 #include "base/utf8.h"
 #include "platform/path_separator.h"
-#include "platform/posix/mapped_file.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/unique_fd.h"
 
@@ -23,7 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Wine's registry files run to tens of megabytes in a well-used prefix;
-// a larger one is no registry of Wine's.
+// a larger one is no registry of Wine's and is not kept.
 constexpr std::size_t kRegistryLimit = std::size_t{1} << 30;
 
 constexpr std::string_view kGameKey =
@@ -362,6 +366,102 @@ std::string UtcText(const timespec& time) {
     return text;
 }
 
+// What one prefix holds.
+struct PrefixFinding {
+    bool readable = false;  // its system.reg
+    InstallationEntry entry;
+    std::optional<timespec> cacheTime;  // of the game's cache.ini
+};
+
+// A prefix's system.reg in full when it may hold the game's key. It is
+// looked through in pieces first, each small enough to stay in the
+// processor's cache: most prefixes' registry files, megabytes each, do not
+// hold it and are not kept.
+std::optional<std::string> ReadIfMayHoldGameKey(int fd) {
+    constexpr std::size_t kPiece = 65536;
+    const std::size_t carried = kGameKeyName.size();  // of one piece into the next
+    std::vector<char> buffer(carried + kPiece);
+    std::size_t kept = 0;
+    for (;;) {
+        const ssize_t count = read(fd, buffer.data() + kept, kPiece);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return std::nullopt;
+        }
+        const std::size_t size = kept + static_cast<std::size_t>(count);
+        if (MayHoldGameKey(std::string_view(buffer.data(), size))) {
+            return lseek(fd, 0, SEEK_SET) == 0 ? ReadRest(fd, kRegistryLimit) : std::nullopt;
+        }
+        kept = std::min(carried, size);
+        std::memmove(buffer.data(), buffer.data() + size - kept, kept);
+    }
+}
+
+PrefixFinding Examine(const fs::path& prefix) {
+    PrefixFinding finding;
+    const UniqueFd fd = OpenRegularForReading((prefix / "system.reg").c_str());
+    finding.readable = static_cast<bool>(fd);
+    if (!fd) {
+        return finding;
+    }
+    if (const std::optional<std::string> text = ReadIfMayHoldGameKey(fd.get())) {
+        finding.entry = EntryOf(prefix, *text);
+        if (finding.entry.folderData) {
+            finding.cacheTime = CacheIndexTime(*finding.entry.folderData);
+        }
+    }
+    return finding;
+}
+
+// Every prefix examined, in order, on this thread and a few more: each
+// registry file is megabytes to look through, and another core can take
+// the next one. Where no thread can be started, this one does it all.
+std::vector<PrefixFinding> ExamineAll(const std::vector<fs::path>& prefixes) {
+    constexpr unsigned kMostThreads = 4;
+    std::vector<PrefixFinding> findings(prefixes.size());
+    std::atomic<std::size_t> next{0};
+    const auto drain = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < prefixes.size();) {
+            findings[i] = Examine(prefixes[i]);
+        }
+    };
+    const unsigned wanted = std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
+    const std::size_t helpers = std::min<std::size_t>(wanted - 1, prefixes.size() / 4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(drain);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    drain();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return findings;
+}
+
+std::string AccountOf(const PrefixFinding& finding) {
+    if (!finding.readable) {
+        return "no readable system.reg";
+    }
+    const InstallationEntry& entry = finding.entry;
+    if (!entry.folderData) {
+        return entry.keyFound ? "the game's key, without a usable Folder value"
+                              : "no entry of the game";
+    }
+    const std::string folder = entry.folderData->substr(0, entry.folderData->find('\0'));
+    if (folder.empty()) {
+        return "the game's Folder value is empty";
+    }
+    return "the game in '" + folder + "', " +
+           (finding.cacheTime ? "its Cache/cache.ini written " + UtcText(*finding.cacheTime)
+                              : std::string("no readable Cache/cache.ini"));
+}
+
 }  // namespace
 
 PrefixSearch WineRegistry::Search() const {
@@ -369,45 +469,25 @@ PrefixSearch WineRegistry::Search() const {
     std::string& account = search.account;
     account = "vorpane: looking for the game's entry in " + std::to_string(prefixes_.size()) +
               " Wine prefix" + (prefixes_.size() == 1 ? "" : "es") + "\n";
+    const std::vector<PrefixFinding> findings = ExamineAll(prefixes_);
     std::optional<std::size_t> first;   // the first prefix whose entry names a folder
     std::optional<std::size_t> cached;  // the one whose cache index was written last
-    std::optional<timespec> cachedTime;
-    bool tied = false;  // another's was written the same time
+    bool tied = false;                  // another's was written the same time
     std::size_t holding = 0;
-    for (std::size_t i = 0; i < prefixes_.size(); ++i) {
-        const fs::path& prefix = prefixes_[i];
-        account += "vorpane:   " + prefix.string() + ": ";
-        const MappedFile file((prefix / "system.reg").c_str(), kRegistryLimit);
-        if (!file.Readable()) {
-            account += "no readable system.reg\n";
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const PrefixFinding& finding = findings[i];
+        account += "vorpane:   " + prefixes_[i].string() + ": " + AccountOf(finding) + "\n";
+        search.entry.keyFound = search.entry.keyFound || finding.entry.keyFound;
+        if (!finding.entry.folderData) {
             continue;
         }
-        InstallationEntry entry =
-            MayHoldGameKey(file.Text()) ? EntryOf(prefix, file.Text()) : InstallationEntry{};
-        if (!entry.folderData) {
-            account += entry.keyFound ? "the game's key, without a usable Folder value\n"
-                                      : "no entry of the game\n";
-            search.entry.keyFound = search.entry.keyFound || entry.keyFound;
-            continue;
-        }
-        const std::optional<timespec> time = CacheIndexTime(*entry.folderData);
-        const std::string folder = entry.folderData->substr(0, entry.folderData->find('\0'));
-        account += folder.empty() ? std::string("the game's Folder value is empty")
-                                  : "the game in '" + folder + "', " +
-                                        (time ? "its Cache/cache.ini written " + UtcText(*time)
-                                              : std::string("no readable Cache/cache.ini"));
-        account += "\n";
         ++holding;
-        if (!first) {
-            first = i;
-            search.entry = entry;
-        }
-        if (time && (!cachedTime || IsLater(*time, *cachedTime))) {
+        first = first.value_or(i);
+        const std::optional<timespec>& time = finding.cacheTime;
+        if (time && (!cached || IsLater(*time, *findings[*cached].cacheTime))) {
             cached = i;
-            cachedTime = time;
             tied = false;
-            search.entry = std::move(entry);
-        } else if (time && !IsLater(*cachedTime, *time)) {
+        } else if (time && !IsLater(*findings[*cached].cacheTime, *time)) {
             tied = true;
         }
     }
@@ -416,6 +496,7 @@ PrefixSearch WineRegistry::Search() const {
         return search;
     }
     const std::size_t chosen = cached.value_or(*first);
+    search.entry = findings[chosen].entry;
     account += "vorpane: chose " + prefixes_[chosen].string() + ": ";
     if (holding == 1) {
         account += "the only prefix that holds the game\n";
