@@ -91,6 +91,12 @@ std::vector<Case> Cases() {
         {"one byte more", Registry(kKey + "\"Folder\"=\"C:\\\\" + xLongest + "y\""), true,
          std::nullopt},
     };
+    // The key's name across the end of the first 64 KiB, which are looked
+    // through before the rest.
+    const std::size_t before = Registry("").size() + kKey.find(']') - 5;
+    cases.push_back({"a key across 64 KiB",
+                     Registry(std::string(65536 - before - 1, ';') + "\n" + kKey + kFolder), true,
+                     kGame});
     for (const std::string data :
          {"dword:00003a43", "hex:43,3a,00", "hex(7):43,00,3a,00,00,00,00,00", R"(str(7):"C:\\")",
           R"("C:\\Games)", R"("C:\Games")", R"("C:\\Games\n")", R"("C:\\\x")",
@@ -208,7 +214,8 @@ struct Home {
     // Prefixes whose entry names the game in C:\UT, with the time its
     // Cache/cache.ini was written (none: no cache.ini).
     std::vector<std::pair<std::string, std::optional<std::string>>> games;
-    std::string chosen;  // the prefix the game is taken from
+    std::string chosen;      // the prefix the game is taken from
+    std::size_t hidden = 0;  // of `games`, those no launcher leads to
 };
 
 std::string LutrisYml(const std::string& prefix) {
@@ -297,7 +304,8 @@ std::vector<Home> Choices() {
           {".config/heroic/GamesConfig/b.json", R"({"ut": {"winePrefix": "@/ut")"},
           {".config/heroic/GamesConfig/c.json", std::string(100000, '[')}},
          {{"ut", kNewer}, {".cxoffice/UT", kOlder}},
-         ".cxoffice/UT"},
+         ".cxoffice/UT",
+         1},
         {"a game with cache.ini wins over an earlier one without",
          {},
          {{".wine", {}}, {".PlayOnLinux/wineprefix/UT", kOlder}},
@@ -361,7 +369,13 @@ std::string FoundIn(const fs::path& home) {
             return "nothing found:\n" + search.account;
         }
         const std::string prefix = search.account.substr(chose + 16 + home.string().size());
-        return *search.entry.folderData + " from " + prefix.substr(0, prefix.find(':'));
+        std::size_t holding = 0;
+        for (std::size_t at = 0;
+             (at = search.account.find(": the game in '", at)) != std::string::npos; ++at) {
+            ++holding;
+        }
+        return *search.entry.folderData + " from " + prefix.substr(0, prefix.find(':')) + ", " +
+               std::to_string(holding) + " holding";
     });
 }
 
@@ -375,7 +389,9 @@ TEST(WineRegistry, FindsTheGameWhereverALauncherPutIt) {
         const fs::path home = temp.Root() / std::to_string(++number);
         MakeHome(home, row);
         const std::string folder = fs::canonical(home / row.chosen / "drive_c").string() + "/UT";
-        EXPECT_EQ(FoundIn(home), folder + '\0' + " from " + row.chosen) << row.name;
+        EXPECT_EQ(FoundIn(home), folder + '\0' + " from " + row.chosen + ", " +
+                                     std::to_string(row.games.size() - row.hidden) + " holding")
+            << row.name;
     }
 }
 
@@ -397,7 +413,8 @@ TEST(WineRegistry, LaunchersAreSearchedInTheirOrder) {
             MakeHome(home, layouts[j]);
         }
         const std::string found = FoundIn(home);
-        EXPECT_EQ(found.substr(found.find(" from ") + 6), order[i]) << layouts[i].name;
+        const std::size_t from = found.find(" from ") + 6;
+        EXPECT_EQ(found.substr(from, found.find(", ", from) - from), order[i]) << layouts[i].name;
     }
 }
 
