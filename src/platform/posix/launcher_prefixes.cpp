@@ -14,22 +14,24 @@ namespace fs = std::filesystem;
 // issue tracker:
 // - Lutris: a game's YAML names its prefix under "game: prefix:"
 //   (github.com/lutris/lutris issues 232, 5004; docs/installers.rst); the
-//   games' files lie in ~/.config/lutris/games, since 0.5.13 in
+//   games' files lie in ~/.config/lutris/games, in newer releases in
 //   ~/.local/share/lutris/games (starcitizen-lug/knowledge-base issue 62),
 //   and for the Flatpak in ~/.var/app/net.lutris.Lutris/{config,data}/lutris/games
 //   (mtkennerly/ludusavi issue 164).
 // - Heroic: GamesConfig/<appName>.json under ~/.config/heroic, or for the
 //   Flatpak ~/.var/app/com.heroicgameslauncher.hgl/config/heroic, holds
 //   {"<appName>": {"winePrefix": ...}} (DavidoTek/ProtonUp-Qt issue 168);
-//   new prefixes go to ~/Games/Heroic/Prefixes/<game>, since 2.5 to
-//   Prefixes/default/<game> (Heroic issues 827, 3274, 5593, pull 5336). With
-//   Proton the Wine prefix is the "pfx" folder inside.
+//   new prefixes go to ~/Games/Heroic/Prefixes/<game>, later to
+//   Prefixes/default/<game> (HeroicGamesLauncher issues 827, 3274, 5593,
+//   pull 5336). With Proton the Wine prefix is the "pfx" folder inside.
 // - Bottles: each bottle is a prefix in ~/.local/share/bottles/bottles/, for
 //   the Flatpak ~/.var/app/com.usebottles.bottles/data/bottles/bottles/
 //   (bottlesdevs discussion 4916).
-// - PlayOnLinux: ~/.PlayOnLinux/wineprefix/<name>.
+// - PlayOnLinux 4 keeps its files in ~/.PlayOnLinux ($REPERTOIRE in
+//   PlayOnLinux/POL-POM-4), each virtual drive a prefix in wineprefix/<name>.
 // - CrossOver: each private bottle is a prefix in ~/.cxoffice/<bottle>
-//   (CrossOver's user guide, "Directory Structure, Location of Files").
+//   (CrossOver's user guide, "Directory Structure, Location of Files";
+//   LukeShortCloud/rootpages issue 1015).
 
 namespace {
 
