@@ -27,8 +27,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Wine's registry files run to tens of megabytes in a well-used prefix;
-// a larger one is no registry of Wine's and is not kept.
-constexpr std::size_t kRegistryLimit = std::size_t{1} << 30;
+// a larger one is no registry of Wine's and is not read.
+constexpr std::size_t kRegistryLimit = std::size_t{256} << 20;
 
 constexpr std::string_view kGameKey =
     "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
@@ -402,8 +402,10 @@ std::optional<std::string> ReadIfMayHoldGameKey(int fd) {
 PrefixFinding Examine(const fs::path& prefix) {
     PrefixFinding finding;
     const UniqueFd fd = OpenRegularForReading((prefix / "system.reg").c_str());
-    finding.readable = static_cast<bool>(fd);
-    if (!fd) {
+    struct stat info {};
+    finding.readable = fd && fstat(fd.get(), &info) == 0 &&
+                       static_cast<std::uintmax_t>(info.st_size) <= kRegistryLimit;
+    if (!finding.readable) {
         return finding;
     }
     if (const std::optional<std::string> text = ReadIfMayHoldGameKey(fd.get())) {
