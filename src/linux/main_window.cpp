@@ -11,11 +11,9 @@
 #include "resource.h"
 #include "ui/main_template.h"
 
-MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
-                       bool verbose)
+MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      registry_(verbose),
       files_(MakeNativeFileSystem()) {
     BuildFromTemplate(*this, main_template::kDialog);
     list_ = dynamic_cast<VirtualListBox*>(FindWindow(IDC_CACHE_LIST));

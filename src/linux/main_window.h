@@ -13,18 +13,26 @@
 #include "linux/virtual_list_box.h"
 #include "linux/wx_services.h"
 #include "platform/file_system.h"
-#include "platform/posix/wine_prefixes_registry.h"
+#include "platform/posix/wine_prefixes.h"
+#include "platform/posix/wine_registry.h"
 #include "platform/process_exit.h"
+
+// The game's entry from the Wine prefixes, searched only when it is asked
+// for: with a game folder given on the command line none of their files is read.
+class WinePrefixesRegistry final : public InstallationRegistry {
+  public:
+    InstallationEntry ReadGameFolderEntry() override {
+        return WineRegistry(WinePrefixesToSearch()).ReadGameFolderEntry();
+    }
+};
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
 // Its events go through the routing table to CVorpaneDlg's handlers.
 class MainWindow final : public wxDialog {
   public:
     // `programName` captions the file error report; `gameDir`, when given,
-    // is opened in place of the folder the game's entry names; `verbose`
-    // tells on standard error how that entry was found.
-    MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
-               bool verbose);
+    // is opened in place of the folder the game's entry names.
+    MainWindow(const std::string& programName, const std::optional<std::string>& gameDir);
     ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser

@@ -3,6 +3,7 @@
 #include <wx/log.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -10,6 +11,8 @@
 
 #include "app/command_line.h"
 #include "linux/main_window.h"
+#include "platform/posix/wine_prefixes.h"
+#include "platform/posix/wine_registry.h"
 
 // main() is our own: the command line is read before the toolkit starts, so
 // that --help and --version answer without a display.
@@ -26,7 +29,7 @@ int CVorpaneApp::OnRun() {
     // ends the process with exit code 0.
     // The executable's name without its extension.
     const std::string programName(GetAppName().fn_str());
-    MainWindow window(programName, m_gameDir, m_verbose);
+    MainWindow window(programName, m_gameDir);
     window.RunModal();
     return 0;
 }
@@ -57,6 +60,22 @@ int Print(const std::string& text) {
     return 0;
 }
 
+// For --verbose, before the toolkit starts: where the game was looked for
+// and which prefix it is taken from. The window's own search of the same
+// files comes to the same choice.
+void TellWhereTheGameIs(const std::optional<std::string>& gameDir) {
+    if (gameDir) {
+        std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n", gameDir->c_str());
+        return;
+    }
+    const char* winePrefix = std::getenv("WINEPREFIX");
+    if (winePrefix != nullptr && *winePrefix != '\0') {
+        std::fputs("vorpane: WINEPREFIX is set: no other prefix is searched\n", stderr);
+    }
+    std::fputs(WineRegistry(WinePrefixesToSearch()).Search().account.c_str(), stderr);
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,10 +95,9 @@ int main(int argc, char** argv) {
     std::optional<std::string> gameDir;
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
-        if (line.verbose) {
-            std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n",
-                         gameDir->c_str());
-        }
+    }
+    if (line.verbose) {
+        TellWhereTheGameIs(gameDir);
     }
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
@@ -88,6 +106,6 @@ int main(int argc, char** argv) {
     // The toolkit's messages (such as no display) go to standard error, as
     // they do when the log is made before the application object exists.
     wxLog::GetActiveTarget();
-    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir), line.verbose));
+    wxApp::SetInstance(new CVorpaneApp(std::move(gameDir)));
     return wxEntry(toolkitArgc, toolkitArgv);
 }
