@@ -129,8 +129,9 @@ they were downloaded in, and lets the player move them into the game's own
 folders under their real names, delete them, and compact cache.ini so that
 it lists only the files still in the cache.
 
-It finds a game installed through Wine or Steam's Proton from the game's
-own registry entry, and otherwise asks for the game folder. For the game's
+It finds a game installed through Wine, Steam's Proton, Lutris, Heroic,
+Bottles, PlayOnLinux or CrossOver from the game's own registry entry, and
+otherwise asks for the game folder. For the game's
 native Linux build, the player chooses its installation folder and the
 downloads in ~/.utpg/Cache (or ~/.loki/ut/Cache) are listed.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

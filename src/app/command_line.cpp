@@ -27,6 +27,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.action = CommandLine::Action::ShowVersion;
             return line;
         }
+        if (arg == "--verbose") {
+            line.verbose = true;
+            continue;
+        }
         std::optional<std::string> folder;
         if (arg == kGameOption) {
             if (i + 1 == args.size()) {
@@ -55,17 +59,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: vorpane [--game DIR]\n"
+    return "Usage: vorpane [--game DIR] [--verbose]\n"
            "Lists the files Unreal Tournament downloaded into its cache, to move\n"
            "them into the game's folders, delete them or compact cache.ini.\n"
            "\n"
            "  --game DIR   open the game installed in DIR, without looking for its\n"
            "               entry in a Wine registry (also --game=DIR)\n"
+           "  --verbose    tell on standard error which Wine prefixes were searched\n"
+           "               and which one the game was taken from\n"
            "  -h, --help   show this help and exit\n"
            "  --version    show the version and exit\n"
            "\n"
            "Without --game, vorpane finds the game through its registry entry in\n"
-           "a Wine or Proton prefix, or else asks for the game folder.\n"
+           "$WINEPREFIX, or else in ~/.wine, Steam's Proton prefix and the prefixes\n"
+           "of Lutris, Heroic, Bottles, PlayOnLinux and CrossOver; failing that it\n"
+           "asks for the game folder.\n"
            "See vorpane(1).\n";
 }
 

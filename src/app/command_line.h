@@ -5,12 +5,14 @@
 #include <vector>
 
 // What the command line asks for. The program has a window and few options:
-// --help, --version and --game DIR (also --game=DIR).
+// --help, --version, --game DIR (also --game=DIR) and --verbose.
 struct CommandLine {
     enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError };
     Action action = Action::OpenWindow;
     // The game folder to open instead of the one the installation entry names.
     std::optional<std::string> gameDir;
+    // Tell on standard error where the game was looked for and found.
+    bool verbose = false;
     // For a usage error: one line saying what is wrong.
     std::string error;
 };

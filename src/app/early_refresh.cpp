@@ -7,17 +7,15 @@
 #include "cache/cache_index_file.h"
 #include "cache/download_batches.h"
 #include "list/entry_order.h"
-#include "location/cache_folder.h"
-#include "location/game_folder.h"
 #include "platform/file_system.h"
 
 EarlyRefresh::EarlyRefresh(InstallationRegistry& registry, std::unique_ptr<FileSystem> files,
                            std::optional<std::string> givenFolder,
-                           std::optional<std::string> playerHome)
+                           CacheFolderLookup playerCacheFolder)
     : registry_(registry),
       files_(std::move(files)),
       givenFolder_(std::move(givenFolder)),
-      playerHome_(std::move(playerHome)) {
+      playerCacheFolder_(std::move(playerCacheFolder)) {
     try {
         worker_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -60,7 +58,7 @@ void EarlyRefresh::Run() {
     // As the window derives its paths: a folder from the entry is a Windows
     // installation, with nothing outside it.
     const GamePaths paths =
-        GamePathsOf(*folder, givenFolder_ ? playerHome_ : std::nullopt, *files_);
+        GamePathsOf(*folder, givenFolder_ ? playerCacheFolder_ : nullptr, *files_);
     EarlyIndex early{paths.cacheIniPath, {}, {}};
     CacheIndexFile index(*files_);
     if (!index.OpenCacheIndex(paths.cacheIniPath)) {

@@ -7,6 +7,7 @@
 
 #include "cache/cache_refresh.h"
 #include "list/cache_list.h"
+#include "location/game_folder.h"
 #include "platform/installation_registry.h"
 
 class FileSystem;
@@ -28,9 +29,9 @@ struct EarlyIndex {
 class EarlyRefresh final : public InstallationRegistry {
   public:
     // With `givenFolder` (the player's, from the command line) the entry is
-    // not read; `playerHome` as the window has it.
+    // not read; `playerCacheFolder` as the window has it.
     EarlyRefresh(InstallationRegistry& registry, std::unique_ptr<FileSystem> files,
-                 std::optional<std::string> givenFolder, std::optional<std::string> playerHome);
+                 std::optional<std::string> givenFolder, CacheFolderLookup playerCacheFolder);
     ~EarlyRefresh() override;
     EarlyRefresh(const EarlyRefresh&) = delete;
     EarlyRefresh& operator=(const EarlyRefresh&) = delete;
@@ -47,7 +48,7 @@ class EarlyRefresh final : public InstallationRegistry {
     InstallationRegistry& registry_;
     std::unique_ptr<FileSystem> files_;
     std::optional<std::string> givenFolder_;
-    std::optional<std::string> playerHome_;
+    CacheFolderLookup playerCacheFolder_;
     // Written by the worker only until Wait() has joined it.
     std::optional<InstallationEntry> entry_;
     std::optional<EarlyIndex> index_;

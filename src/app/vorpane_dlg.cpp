@@ -7,7 +7,6 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
 #include "cache/download_batches.h"
-#include "location/cache_folder.h"
 #include "ops/compact.h"
 #include "ops/delete.h"
 #include "ops/extract.h"
@@ -57,9 +56,8 @@ void CVorpaneDlg::OnAbout() {
 }
 
 void CVorpaneDlg::OnExtract() {
-    ExtractFiles(
-        SelectedCacheFiles(), m_gameDir, m_services.files, m_services.boxes,
-        m_services.unicodeFileNames && !AsksForStoredBytes(m_cacheDir, m_services.playerHome));
+    ExtractFiles(SelectedCacheFiles(), m_gameDir, m_services.files, m_services.boxes,
+                 m_services.unicodeNames && m_services.unicodeNames(m_cacheDir));
     ClearCacheList();
     RefreshCacheList();
 }
@@ -97,7 +95,7 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
     // looked for outside it.
     GamePaths paths = GamePathsOf(
         m_services.files.ConvertText(path, TextForm::CodePage, m_textForm),
-        source == FolderSource::Player ? m_services.playerHome : std::nullopt, m_services.files);
+        source == FolderSource::Player ? m_services.playerCacheFolder : nullptr, m_services.files);
     m_gameDir = std::move(paths.gameDir);
     m_cacheDir = std::move(paths.cacheDir);
     m_cacheIniPath = std::move(paths.cacheIniPath);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,12 +33,16 @@ struct DialogServices {
     AboutBox& about;
     // The executable's name without its extension: the file error report's caption.
     std::string programName;
-    // The player's home folder, where the game's native Linux build keeps its
-    // downloads; none where there is no such build.
-    std::optional<std::string> playerHome = std::nullopt;
-    // The system keeps file names in UTF-8 and the game asks for its files by
-    // the names' characters (the game under Wine, and today's native build).
-    bool unicodeFileNames = false;
+    // The cache folder of the game in a folder the player names, which may be
+    // an installation of the game's native Linux build whose downloads are in
+    // the player's home (location/cache_folder.h); none where there is no
+    // such build: the folder's own Cache folder then.
+    CacheFolderLookup playerCacheFolder = nullptr;
+    // Whether files of this cache folder are named by the names' characters
+    // in UTF-8 rather than by the bytes cache.ini holds: on a system that
+    // keeps names in UTF-8, for a game that asks for its files by character
+    // (the game under Wine, and today's native build). None: as stored.
+    std::function<bool(const std::string& cacheDir)> unicodeNames = nullptr;
     // The index read while the window was being made, if it was.
     EarlyRefresh* early = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include "linux/program_icon.h"
 #include "linux/template_builder.h"
+#include "location/cache_folder.h"
 #include "platform/posix/home_folder.h"
 #include "resource.h"
 #include "ui/main_template.h"
@@ -30,9 +31,14 @@ MainWindow::MainWindow(const std::string& programName, const std::optional<std::
     chooser_ = std::make_unique<WxFolderChooser>(*this);
     about_ = std::make_unique<WxAboutBox>(*this);
     InstallationRegistry& registry = early ? static_cast<InstallationRegistry&>(*early) : registry_;
-    dlg_ = std::make_unique<CVorpaneDlg>(DialogServices{*view_, *boxes_, *chooser_, registry,
-                                                        *files_, exit_, *about_, programName,
-                                                        PlayerHomeFolder(), true, early});
+    DialogServices services{*view_,  *boxes_, *chooser_, registry,
+                            *files_, exit_,   *about_,   programName};
+    services.playerCacheFolder = PlayerCacheFolder();
+    services.unicodeNames = [home = PlayerHomeFolder()](const std::string& cacheDir) {
+        return !AsksForStoredBytes(cacheDir, home);
+    };
+    services.early = early;
+    dlg_ = std::make_unique<CVorpaneDlg>(std::move(services));
     if (gameDir) {
         dlg_->SetGameFolder(*gameDir, FolderSource::Player);
     }

@@ -14,7 +14,9 @@
 #include "linux/toggle_list.h"
 #include "linux/virtual_list_box.h"
 #include "linux/wx_services.h"
+#include "location/cache_folder.h"
 #include "platform/file_system.h"
+#include "platform/posix/home_folder.h"
 #include "platform/posix/wine_prefixes.h"
 #include "platform/posix/wine_registry.h"
 #include "platform/process_exit.h"
@@ -42,6 +44,14 @@ class WinePrefixesRegistry final : public InstallationRegistry {
     std::optional<std::string> winePrefix_;
     std::optional<std::string> home_;
 };
+
+// The cache folder of an installation the player names: the native Linux
+// build keeps its downloads in the player's home.
+inline CacheFolderLookup PlayerCacheFolder() {
+    return [home = PlayerHomeFolder()](const std::string& gameDir, FileSystem& files) {
+        return CacheFolderOf(gameDir, home, files);
+    };
+}
 
 // The main window IDD_MAIN: the list of cached files and the four buttons.
 // Its events go through the routing table to CVorpaneDlg's handlers.

@@ -3,6 +3,7 @@
 #include <wx/log.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -10,7 +11,8 @@
 
 #include "app/command_line.h"
 #include "linux/main_window.h"
-#include "platform/posix/home_folder.h"
+#include "platform/posix/wine_prefixes.h"
+#include "platform/posix/wine_registry.h"
 
 // main() is our own: the command line is read before the toolkit starts, so
 // that --help and --version answer without a display.
@@ -58,6 +60,22 @@ int Print(const std::string& text) {
     return 0;
 }
 
+// For --verbose, before the toolkit starts: where the game was looked for
+// and which prefix it is taken from. The window's own search of the same
+// files comes to the same choice.
+void TellWhereTheGameIs(const std::optional<std::string>& gameDir) {
+    if (gameDir) {
+        std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n", gameDir->c_str());
+        return;
+    }
+    const char* winePrefix = std::getenv("WINEPREFIX");
+    if (winePrefix != nullptr && *winePrefix != '\0') {
+        std::fputs("vorpane: WINEPREFIX is set: no other prefix is searched\n", stderr);
+    }
+    std::fputs(WineRegistry(WinePrefixesToSearch()).Search().account.c_str(), stderr);
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,9 +96,12 @@ int main(int argc, char** argv) {
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
     }
+    if (line.verbose) {
+        TellWhereTheGameIs(gameDir);
+    }
     // The game's entry and its index are read while the toolkit starts.
     WinePrefixesRegistry registry;
-    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerHomeFolder());
+    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerCacheFolder());
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
     int toolkitArgc = 1;

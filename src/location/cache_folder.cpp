@@ -59,15 +59,6 @@ std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::s
     return ownCache;
 }
 
-GamePaths GamePathsOf(const std::string& folder, const std::optional<std::string>& home,
-                      FileSystem& files) {
-    GamePaths paths;
-    paths.gameDir = FolderPath(folder);
-    paths.cacheDir = CacheFolderOf(paths.gameDir, home, files);
-    paths.cacheIniPath = paths.cacheDir + "cache.ini";
-    return paths;
-}
-
 bool AsksForStoredBytes(const std::string& cacheDir, const std::optional<std::string>& home) {
     return home && !home->empty() &&
            cacheDir == FolderPath(*home) + WithSeparators(kLokiCacheFolder);

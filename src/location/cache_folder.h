@@ -14,16 +14,6 @@ class FileSystem;
 std::string CacheFolderOf(const std::string& gameDir, const std::optional<std::string>& home,
                           FileSystem& files);
 
-// The three paths of a game folder given as `folder`, a separator appended
-// where it lacks one. The cache folder as CacheFolderOf finds it.
-struct GamePaths {
-    std::string gameDir;
-    std::string cacheDir;
-    std::string cacheIniPath;
-};
-GamePaths GamePathsOf(const std::string& folder, const std::optional<std::string>& home,
-                      FileSystem& files);
-
 // Whether the game that reads `cacheDir` asks for its files by the bytes
 // cache.ini holds, as the older native build (~/.loki/ut/Cache) does. Every
 // other build, and the game under Wine, asks by the names' characters.

@@ -47,6 +47,19 @@ bool ReadValueIntoBuffer(const std::optional<std::string>& data, char* buffer) {
 
 }  // namespace
 
+GamePaths GamePathsOf(const std::string& folder, const CacheFolderLookup& lookup,
+                      FileSystem& files) {
+    GamePaths paths;
+    paths.gameDir = folder;
+    if (paths.gameDir.empty() || paths.gameDir.back() != kPathSeparator) {
+        paths.gameDir += kPathSeparator;
+    }
+    paths.cacheDir =
+        lookup ? lookup(paths.gameDir, files) : paths.gameDir + "Cache" + kPathSeparator;
+    paths.cacheIniPath = paths.cacheDir + "cache.ini";
+    return paths;
+}
+
 std::optional<std::string> FolderOfEntry(const InstallationEntry& entry) {
     std::array<char, kPathBufferSize> buffer{};
     if (!entry.keyFound || !ReadValueIntoBuffer(entry.folderData, buffer.data())) {

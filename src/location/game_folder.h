@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,7 +26,22 @@ struct LocatedFolder {
     FolderSource source;
 };
 
+class FileSystem;
 struct InstallationEntry;
+
+// The cache folder of a game folder (ending in a separator) where it may be
+// elsewhere than the folder's own Cache folder (location/cache_folder.h).
+using CacheFolderLookup = std::function<std::string(const std::string& gameDir, FileSystem& files)>;
+
+// The three paths of a game folder given as `folder`, a separator appended
+// where it lacks one; its own Cache folder unless `lookup` finds another.
+struct GamePaths {
+    std::string gameDir;
+    std::string cacheDir;
+    std::string cacheIniPath;
+};
+GamePaths GamePathsOf(const std::string& folder, const CacheFolderLookup& lookup,
+                      FileSystem& files);
 
 // The folder the installation entry names, as LocateGameFolder takes it;
 // nothing where it would warn and ask the player instead.

@@ -12,11 +12,14 @@ TEST(CommandLine, OptionsInOrderAndUsageErrors) {
         Action action;
         std::optional<std::string> gameDir;
         std::string error;
+        bool verbose = false;
     };
     const std::vector<Row> rows = {
         {{}, Action::OpenWindow, {}, ""},
         {{"--game", "/ut"}, Action::OpenWindow, "/ut", ""},
         {{"--game=/u t"}, Action::OpenWindow, "/u t", ""},
+        {{"--verbose"}, Action::OpenWindow, {}, "", true},
+        {{"--game", "/ut", "--verbose"}, Action::OpenWindow, "/ut", "", true},
         // A folder is taken as it stands, even one that looks like an option.
         {{"--game", "--help"}, Action::OpenWindow, "--help", ""},
         {{"--help"}, Action::ShowHelp, {}, ""},
@@ -38,6 +41,7 @@ TEST(CommandLine, OptionsInOrderAndUsageErrors) {
         EXPECT_EQ(line.action, row.action) << args;
         if (row.action == Action::OpenWindow) {
             EXPECT_EQ(line.gameDir, row.gameDir) << args;
+            EXPECT_EQ(line.verbose, row.verbose) << args;
         }
         EXPECT_EQ(line.error, row.error) << args;
     }

@@ -32,9 +32,9 @@ class EarlyRefreshTest : public DialogFixture {
     // The window as the program makes it: the early pass stands in for the
     // installation entry too.
     void OpenWith(EarlyRefresh& early) {
-        window_ = std::make_unique<CVorpaneDlg>(DialogServices{view, boxes, chooser, early, files(),
-                                                               exit, about, "vorpane", playerHome,
-                                                               false, &early});
+        DialogServices services{view, boxes, chooser, early, files(), exit, about, "vorpane"};
+        services.early = &early;
+        window_ = std::make_unique<CVorpaneDlg>(std::move(services));
         window_->RunHandler(&CVorpaneDlg::OnInitDialog);
     }
 
@@ -43,7 +43,7 @@ class EarlyRefreshTest : public DialogFixture {
 
 TEST_F(EarlyRefreshTest, TheAdoptedListIsThePlainRefreshs) {
     const std::vector<std::string> plain = PlainRows(files());
-    EarlyRefresh early(registry, MakeNativeFileSystem(), std::nullopt, std::nullopt);
+    EarlyRefresh early(registry, MakeNativeFileSystem(), std::nullopt, nullptr);
     // Were the window to read cache.ini itself, it would fail.
     FaultyFileSystem unread(files());
     unread.goodReads = 0;
@@ -61,7 +61,7 @@ TEST_F(EarlyRefreshTest, AnotherFolderIsReadByTheWindow) {
     TempGame other;
     other.AddCacheFile("K", 1, "2005-01-01 00:00:00.000");
     other.WriteIndex("K=k.unr\n");
-    EarlyRefresh early(registry, MakeNativeFileSystem(), other.Dir(), std::nullopt);
+    EarlyRefresh early(registry, MakeNativeFileSystem(), other.Dir(), nullptr);
     OpenWith(early);
     EXPECT_EQ(Texts(), PlainRows(files()));
 }
@@ -72,7 +72,7 @@ TEST_F(EarlyRefreshTest, AFailureEarlyIsShownByTheWindowOnce) {
     FaultyFileSystem windowFiles(files());
     windowFiles.goodReads = 0;
     fileSystem = &windowFiles;
-    EarlyRefresh early(registry, std::move(failing), std::nullopt, std::nullopt);
+    EarlyRefresh early(registry, std::move(failing), std::nullopt, nullptr);
     OpenWith(early);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,

@@ -186,6 +186,54 @@ SCENARIOS = [
 ]
 
 
+def lutris_home(x, program, reader):
+    """A player who installed the game with Lutris: no $WINEPREFIX, and the
+    prefix is the one Lutris keeps for the game, named in its configuration.
+    The game opens without a box, a map is extracted, and --verbose tells
+    which prefix the game came from."""
+    game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
+    home = os.path.join(game.root, "home")
+    prefix = os.path.join(home, "Games", "unreal-tournament")
+    demo_game.write_prefix(prefix, folder=xsession.windows_path(game.dir))
+    os.symlink("/", os.path.join(prefix, "dosdevices", "z:"))
+    os.makedirs(os.path.join(home, ".wine"))  # a prefix without the game
+    games = os.path.join(home, ".config", "lutris", "games")
+    os.makedirs(games)
+    with open(os.path.join(games, "unreal-tournament-1733500000.yml"), "w") as f:
+        f.write("game:\n  exe: %s/System/UnrealTournament.exe\n  prefix: %s\n"
+                "system: {}\nwine:\n  version: lutris-7.2\n" % (game.dir, prefix))
+    proc = x.start([program.program, "--verbose"], env={"HOME": home, "WINEPREFIX": ""})
+    try:
+        x.wait_window(MAIN)
+        x.wait_active(MAIN)
+        others = [t for t in x.titles() if t != MAIN]
+        if others:
+            raise AssertionError("windows besides the main window: %r" % others)
+        if reader:
+            reader.attach(proc.pid)
+            reader.expect(0, [], 5)
+        x.keys("space", "Return")  # Alpha.unr, then Extract
+        xsession.wait_until(lambda: os.path.exists(game.path("Maps/Alpha.unr"))
+                            and not game.cached("Alpha.unr"), 20, "Alpha.unr extracted")
+        x.keys("Escape")
+        if proc.wait(timeout=20) != 0:
+            raise AssertionError("exit code %d, not 0" % proc.returncode)
+        told = x.output(proc)
+        if "vorpane: chose %s: the only prefix" % prefix not in told:
+            raise AssertionError("--verbose told:\n" + told)
+    except Exception:
+        print("windows open: %r" % x.titles())
+        raise
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+        shutil.rmtree(game.root, ignore_errors=True)
+
+
+# Scenarios of the Linux program alone, each a function of its own.
+LINUX_SCENARIOS = [lutris_home]
+
+
 def run(x, program, entry, steps, reader):
     game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
     if "read-only" in entry:
@@ -266,6 +314,8 @@ def main():
     else:
         program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
     scenarios = [s for s in SCENARIOS if len(s) == 3 or program.platform in s[3]]
+    if linux:
+        scenarios += [(f.__name__, None, f) for f in LINUX_SCENARIOS]
     failed = []
     program.end()
     with xsession.XSession(accessible=linux) as x:
@@ -275,7 +325,10 @@ def main():
             reader = screen_reader.ScreenReader(x.env)
         for name, entry, steps, *_ in scenarios:
             try:
-                run(x, program, entry, steps, reader)
+                if entry is None:
+                    steps(x, program, reader)
+                else:
+                    run(x, program, entry, steps, reader)
                 print("[  PASSED  ] e2e.%s" % name)
             except Exception:
                 failed.append(name)

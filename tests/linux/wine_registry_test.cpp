@@ -91,6 +91,12 @@ std::vector<Case> Cases() {
         {"one byte more", Registry(kKey + "\"Folder\"=\"C:\\\\" + xLongest + "y\""), true,
          std::nullopt},
     };
+    // The key's name across the end of the first 64 KiB, which are looked
+    // through before the rest.
+    const std::size_t before = Registry("").size() + kKey.find(']') - 5;
+    cases.push_back({"a key across 64 KiB",
+                     Registry(std::string(65536 - before - 1, ';') + "\n" + kKey + kFolder), true,
+                     kGame});
     for (const std::string data :
          {"dword:00003a43", "hex:43,3a,00", "hex(7):43,00,3a,00,00,00,00,00", R"(str(7):"C:\\")",
           R"("C:\\Games)", R"("C:\Games")", R"("C:\\Games\n")", R"("C:\\\x")",
@@ -192,21 +198,224 @@ TEST(WineRegistry, WineprefixAloneElseHomeDotWineThenEachSteamLibrary) {
             c.prefixes)
             << c.vdf.value_or("FIFO");
     }
-    const std::vector<fs::path> prefixes = {home / ".wine", steam / proton, second / proton};
-
-    // The first prefix whose entry names a folder wins; one without it is passed over.
-    fs::create_directories(second / proton / "dosdevices");
-    fs::create_directories(second / proton / "drive_c/Games/UnrealTournament");
-    fs::create_directory_symlink("../drive_c", second / proton / "dosdevices/c:");
-    WriteWholeFile(steam / proton / "system.reg", Registry(kKey + R"("Other"="1")"));
-    WriteWholeFile(second / proton / "system.reg", Registry(kKey + kFolder));
-    EXPECT_EQ(WineRegistry(prefixes).ReadGameFolderEntry().folderData,
-              fs::canonical(second / proton).string() + "/drive_c/Games/UnrealTournament" + '\0');
     // A key without a folder is still told apart from no key at all.
+    WriteWholeFile(steam / proton / "system.reg", Registry(kKey + R"("Other"="1")"));
     const InstallationEntry keyOnly =
         WineRegistry({home / ".wine", steam / proton}).ReadGameFolderEntry();
     EXPECT_TRUE(keyOnly.keyFound);
     EXPECT_FALSE(keyOnly.folderData);
+}
+
+// A home as a launcher leaves it. In file texts "@" stands for the home;
+// "<fifo>" makes a FIFO.
+struct Home {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> files;
+    // Prefixes whose entry names the game in C:\UT, with the time its
+    // Cache/cache.ini was written (none: no cache.ini).
+    std::vector<std::pair<std::string, std::optional<std::string>>> games;
+    std::string chosen;      // the prefix the game is taken from
+    std::size_t hidden = 0;  // of `games`, those no launcher leads to
+};
+
+std::string LutrisYml(const std::string& prefix) {
+    return "game:\n  exe: " + prefix +
+           "/drive_c/UT/System/UnrealTournament.exe\n  prefix: " + prefix +
+           "\nsystem:\n  disable_runtime: false\n";
+}
+
+std::string HeroicJson(const std::string& prefix) {
+    return R"({"1207658691": {"autoInstallDxvk": true, "winePrefix": ")" + prefix +
+           R"(", "wineVersion": {"type": "wine"}}, "version": "v0"})";
+}
+
+const char* const kOlder = "2026-01-01 10:00:00.000";
+const char* const kNewer = "2026-01-02 10:00:00.000";
+
+// One row per launcher layout, in the order they are searched.
+std::vector<Home> Layouts() {
+    const std::string pfx = "/steamapps/compatdata/13240/pfx";
+    const auto vdf = [](const std::string& library) {
+        return "\"libraryfolders\" { \"1\" { \"path\" \"@/" + library + "\" } }";
+    };
+    return {
+        {"~/.wine", {}, {{".wine", {}}}, ".wine"},
+        {"Steam, a library its libraryfolders.vdf lists",
+         {{".local/share/Steam/steamapps/libraryfolders.vdf", vdf("library")}},
+         {{"library" + pfx, {}}},
+         "library" + pfx},
+        {"Flatpak Steam",
+         {{".var/app/com.valvesoftware.Steam/.local/share/Steam/config/libraryfolders.vdf",
+           vdf("flatpak")}},
+         {{"flatpak" + pfx, {}}},
+         "flatpak" + pfx},
+        {"Snap Steam",
+         {},
+         {{"snap/steam/common/.local/share/Steam" + pfx, {}}},
+         "snap/steam/common/.local/share/Steam" + pfx},
+        {"Lutris",
+         {{".config/lutris/games/ut-1.yml", LutrisYml("@/lutris")}},
+         {{"lutris", {}}},
+         "lutris"},
+        {"Lutris 0.5.13, a prefix from ~",
+         {{".local/share/lutris/games/ut-1.yml", "game:\n  prefix: ~/lutris2\n"}},
+         {{"lutris2", {}}},
+         "lutris2"},
+        {"Flatpak Lutris",
+         {{".var/app/net.lutris.Lutris/config/lutris/games/ut-1.yml", LutrisYml("@/lutris3")}},
+         {{"lutris3", {}}},
+         "lutris3"},
+        {"Heroic",
+         {{".config/heroic/GamesConfig/1207658691.json", HeroicJson("@/heroic")}},
+         {{"heroic", {}}},
+         "heroic"},
+        {"Flatpak Heroic with Proton",
+         {{".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/ut.json",
+           HeroicJson("@/heroic2")}},
+         {{"heroic2/pfx", {}}},
+         "heroic2/pfx"},
+        {"Heroic's default prefixes",
+         {},
+         {{"Games/Heroic/Prefixes/default/UT GOTY", {}}},
+         "Games/Heroic/Prefixes/default/UT GOTY"},
+        {"Bottles",
+         {},
+         {{".local/share/bottles/bottles/UT", {}}},
+         ".local/share/bottles/bottles/UT"},
+        {"Flatpak Bottles",
+         {},
+         {{".var/app/com.usebottles.bottles/data/bottles/bottles/UT", {}}},
+         ".var/app/com.usebottles.bottles/data/bottles/bottles/UT"},
+        {"PlayOnLinux", {}, {{".PlayOnLinux/wineprefix/UT", {}}}, ".PlayOnLinux/wineprefix/UT"},
+        {"CrossOver", {}, {{".cxoffice/UT", {}}}, ".cxoffice/UT"},
+    };
+}
+
+std::vector<Home> Choices() {
+    const std::string big = LutrisYml("@/ut") + "#" + std::string(1 << 20, 'x') + "\n";
+    return {
+        {"broken configurations are passed over",
+         {{".config/lutris/games/a.yml", "game: [prefix: @/ut"},
+          {".config/lutris/games/b.yml", std::string(3000, '[')},
+          {".config/lutris/games/c.yml", "<fifo>"},
+          {".config/lutris/games/d.yml", big},
+          {".config/lutris/games/e.yml", "game:\n  prefix: [@/ut]\n"},
+          {".config/heroic/GamesConfig/a.json", R"({"ut": {"winePrefix": 5}})"},
+          {".config/heroic/GamesConfig/b.json", R"({"ut": {"winePrefix": "@/ut")"},
+          {".config/heroic/GamesConfig/c.json", std::string(100000, '[')}},
+         {{"ut", kNewer}, {".cxoffice/UT", kOlder}},
+         ".cxoffice/UT",
+         1},
+        {"a game with cache.ini wins over an earlier one without",
+         {},
+         {{".wine", {}}, {".PlayOnLinux/wineprefix/UT", kOlder}},
+         ".PlayOnLinux/wineprefix/UT"},
+        {"the cache.ini written last wins",
+         {},
+         {{".wine", kOlder}, {".local/share/bottles/bottles/UT", kNewer}, {".cxoffice/UT", kOlder}},
+         ".local/share/bottles/bottles/UT"},
+        {"a tie goes by search order",
+         {},
+         {{".wine", {}}, {".local/share/bottles/bottles/UT", kOlder}, {".cxoffice/UT", kOlder}},
+         ".local/share/bottles/bottles/UT"},
+        {"without any cache.ini the first searched",
+         {},
+         {{".cxoffice/UT", {}}, {".PlayOnLinux/wineprefix/UT", {}}},
+         ".PlayOnLinux/wineprefix/UT"},
+        {"a FIFO as cache.ini is no cache.ini",
+         {{".wine/drive_c/UT/Cache/cache.ini", "<fifo>"}},
+         {{".wine", {}}, {".cxoffice/UT", kOlder}},
+         ".cxoffice/UT"},
+        {"one prefix named twice is one",
+         {{".config/lutris/games/ut.yml", "game:\n  prefix: @/.wine/\n"}},
+         {{".wine", {}}},
+         ".wine"},
+    };
+}
+
+// Builds the home in `home`, with every prefix of `games` holding the game.
+void MakeHome(const fs::path& home, const Home& row) {
+    for (const auto& [prefix, cacheTime] : row.games) {
+        fs::create_directories(home / prefix / "drive_c/UT");
+        fs::create_directories(home / prefix / "dosdevices");
+        fs::remove(home / prefix / "dosdevices/c:");
+        fs::create_directory_symlink("../drive_c", home / prefix / "dosdevices/c:");
+        WriteWholeFile(home / prefix / "system.reg",
+                       Registry(kKey + R"("Folder"="C:\\UT")" + "\n"));
+        if (cacheTime) {
+            const fs::path index = home / prefix / "drive_c/UT/Cache/cache.ini";
+            fs::create_directories(index.parent_path());
+            WriteWholeFile(index, "[Cache]\n");
+            SetModificationTime(index, *cacheTime);
+        }
+    }
+    for (const auto& [path, text] : row.files) {
+        fs::create_directories((home / path).parent_path());
+        if (text == "<fifo>") {
+            ASSERT_EQ(mkfifo((home / path).c_str(), 0644), 0) << path;
+        } else {
+            WriteWholeFile(home / path, std::regex_replace(text, std::regex("@"), home.string()));
+        }
+    }
+}
+
+// The game folder found and the prefix chosen, or what went wrong.
+std::string FoundIn(const fs::path& home) {
+    return InChild([&] {
+        const PrefixSearch search =
+            WineRegistry(WinePrefixesToSearch(nullptr, home.c_str())).Search();
+        const std::size_t chose = search.account.find("vorpane: chose " + home.string() + "/");
+        if (!search.entry.folderData || chose == std::string::npos) {
+            return "nothing found:\n" + search.account;
+        }
+        const std::string prefix = search.account.substr(chose + 16 + home.string().size());
+        std::size_t holding = 0;
+        for (std::size_t at = 0;
+             (at = search.account.find(": the game in '", at)) != std::string::npos; ++at) {
+            ++holding;
+        }
+        return *search.entry.folderData + " from " + prefix.substr(0, prefix.find(':')) + ", " +
+               std::to_string(holding) + " holding";
+    });
+}
+
+TEST(WineRegistry, FindsTheGameWhereverALauncherPutIt) {
+    TempGame temp;
+    int number = 0;
+    std::vector<Home> rows = Layouts();
+    const std::vector<Home> choices = Choices();
+    rows.insert(rows.end(), choices.begin(), choices.end());
+    for (const Home& row : rows) {
+        const fs::path home = temp.Root() / std::to_string(++number);
+        MakeHome(home, row);
+        const std::string folder = fs::canonical(home / row.chosen / "drive_c").string() + "/UT";
+        EXPECT_EQ(FoundIn(home), folder + '\0' + " from " + row.chosen + ", " +
+                                     std::to_string(row.games.size() - row.hidden) + " holding")
+            << row.name;
+    }
+}
+
+TEST(WineRegistry, LaunchersAreSearchedInTheirOrder) {
+    // Every layout in one home: the first holds the game; the game's
+    // cache.ini, written the same time in all, leaves the choice to the order.
+    TempGame temp;
+    const fs::path home = temp.Root() / "home";
+    std::vector<Home> layouts = Layouts();
+    std::vector<std::string> order;
+    for (Home& row : layouts) {
+        row.games.back().second = kOlder;
+        order.push_back(row.chosen);
+    }
+    // Each layout's prefix in turn is the only one left holding the game.
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        fs::remove_all(home);
+        for (std::size_t j = i; j < layouts.size(); ++j) {
+            MakeHome(home, layouts[j]);
+        }
+        const std::string found = FoundIn(home);
+        const std::size_t from = found.find(" from ") + 6;
+        EXPECT_EQ(found.substr(from, found.find(", ", from) - from), order[i]) << layouts[i].name;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/vorpane_dlg.h"
+#include "location/cache_folder.h"
 #include "platform/installation_registry.h"
 #include "platform/process_exit.h"
 #include "support/list_rows.h"
@@ -110,8 +111,19 @@ class FakeAbout : public AboutBox {
 // Every faked service of the main window, for a dialog over the given files.
 struct FakeServices {
     DialogServices For(FileSystem& files) {
-        return DialogServices{view, boxes, chooser,   registry,   files,
-                              exit, about, "vorpane", playerHome, unicodeFileNames};
+        DialogServices services{view, boxes, chooser, registry, files, exit, about, "vorpane"};
+        if (playerHome) {
+            services.playerCacheFolder = [home = playerHome](const std::string& gameDir,
+                                                             FileSystem& files) {
+                return CacheFolderOf(gameDir, home, files);
+            };
+            if (unicodeFileNames) {
+                services.unicodeNames = [home = playerHome](const std::string& cacheDir) {
+                    return !AsksForStoredBytes(cacheDir, home);
+                };
+            }
+        }
+        return services;
     }
 
     FakeView view;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/posix/launcher_prefixes.h"
 #include "platform/posix/regular_file.h"
 
 namespace fs = std::filesystem;
@@ -13,6 +14,9 @@ namespace {
 
 // Unreal Tournament's app id: Proton keeps its prefix under compatdata/13240.
 constexpr const char* kGamePrefixInLibrary = "steamapps/compatdata/13240/pfx";
+
+// Steam's list of libraries is a few hundred bytes; a larger file is none.
+constexpr std::size_t kVdfLimit = 1 << 20;
 
 struct VdfToken {
     bool quoted;
@@ -50,7 +54,8 @@ bool IsNumber(const std::string& text) {
 // Today's files give each library a block with a "path"; older ones a
 // numbered key whose value is the path.
 std::vector<fs::path> ListedLibraries(const fs::path& vdf) {
-    const std::vector<VdfToken> tokens = VdfTokens(ReadRegularFile(vdf.c_str()).value_or(""));
+    const std::vector<VdfToken> tokens =
+        VdfTokens(ReadRegularFile(vdf.c_str(), kVdfLimit).value_or(""));
     std::vector<fs::path> libraries;
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const VdfToken& key = tokens[i];
@@ -64,34 +69,57 @@ std::vector<fs::path> ListedLibraries(const fs::path& vdf) {
     return libraries;
 }
 
-void AddOnce(std::vector<fs::path>& paths, const fs::path& path) {
-    std::error_code ignored;
-    const fs::path real = fs::weakly_canonical(path, ignored);
-    for (const fs::path& known : paths) {
-        if (fs::weakly_canonical(known, ignored) == real) {
-            return;
+// Paths each once, told apart by where they lead.
+class DistinctPaths {
+  public:
+    void Add(const fs::path& path) {
+        std::error_code ignored;
+        fs::path real = fs::weakly_canonical(path, ignored);
+        if (std::find(real_.begin(), real_.end(), real) == real_.end()) {
+            real_.push_back(std::move(real));
+            paths_.push_back(path);
         }
     }
-    paths.push_back(path);
+    const std::vector<fs::path>& Paths() const { return paths_; }
+
+  private:
+    std::vector<fs::path> paths_;
+    std::vector<fs::path> real_;
+};
+
+// One installation of Steam: the folders it may keep its default library
+// in, as the native package, the Flatpak and the Snap each lay it out
+// (github.com/flathub/com.valvesoftware.Steam issues 3, 253;
+// ValveSoftware/Proton issue 7418; erri120/GameFinder issue 147;
+// canonical/steam-snap pull 118).
+std::vector<fs::path> SteamRoots(const fs::path& base) {
+    return {base / ".local/share/Steam", base / ".steam/steam"};
 }
 
 }  // namespace
 
 std::vector<fs::path> SteamLibraries(const fs::path& home) {
-    std::vector<fs::path> libraries;
-    for (const fs::path& steam : {home / ".local/share/Steam", home / ".steam/steam"}) {
-        std::error_code missing;
-        if (fs::is_directory(steam, missing)) {
-            AddOnce(libraries, steam);
+    DistinctPaths libraries;
+    for (const fs::path& base :
+         {home, home / ".var/app/com.valvesoftware.Steam", home / "snap/steam/common"}) {
+        std::vector<fs::path> roots;
+        for (const fs::path& steam : SteamRoots(base)) {
+            std::error_code missing;
+            if (fs::is_directory(steam, missing)) {
+                roots.push_back(steam);
+                libraries.Add(steam);
+            }
+        }
+        // Steam writes the list of libraries to steamapps/, today also to config/.
+        for (const fs::path& steam : roots) {
+            for (const char* vdf : {"steamapps/libraryfolders.vdf", "config/libraryfolders.vdf"}) {
+                for (const fs::path& listed : ListedLibraries(steam / vdf)) {
+                    libraries.Add(listed);
+                }
+            }
         }
     }
-    for (std::size_t i = 0, defaults = libraries.size(); i < defaults; ++i) {
-        for (const fs::path& listed :
-             ListedLibraries(libraries[i] / "steamapps/libraryfolders.vdf")) {
-            AddOnce(libraries, listed);
-        }
-    }
-    return libraries;
+    return libraries.Paths();
 }
 
 std::vector<fs::path> WinePrefixesToSearch(const char* winePrefix, const char* home) {
@@ -101,11 +129,15 @@ std::vector<fs::path> WinePrefixesToSearch(const char* winePrefix, const char* h
     if (home == nullptr || *home == '\0') {
         return {};
     }
-    std::vector<fs::path> prefixes = {fs::path(home) / ".wine"};
+    DistinctPaths prefixes;
+    prefixes.Add(fs::path(home) / ".wine");
     for (const fs::path& library : SteamLibraries(home)) {
-        prefixes.push_back(library / kGamePrefixInLibrary);
+        prefixes.Add(library / kGamePrefixInLibrary);
     }
-    return prefixes;
+    for (const fs::path& prefix : LauncherPrefixes(home)) {
+        prefixes.Add(prefix);
+    }
+    return prefixes.Paths();
 }
 
 std::vector<fs::path> WinePrefixesToSearch() {

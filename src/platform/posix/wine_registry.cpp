@@ -1,19 +1,34 @@
 #include "platform/posix/wine_registry.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "base/ascii.h"
 #include "base/utf8.h"
 #include "platform/path_separator.h"
 #include "platform/posix/regular_file.h"
+#include "platform/posix/unique_fd.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Wine's registry files run to tens of megabytes in a well-used prefix;
+// a larger one is no registry of Wine's and is not read.
+constexpr std::size_t kRegistryLimit = std::size_t{256} << 20;
 
 constexpr std::string_view kGameKey =
     "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
@@ -60,6 +75,13 @@ bool IsEscapedAsIs(char c) {
 // the closing one. Nothing when that is missing or for Wine's escapes of
 // control characters, which no path or key name holds.
 std::optional<std::string> ReadEscaped(std::string_view& text, char closing) {
+    // Most names hold no escape: taken whole.
+    const std::size_t plain = text.find_first_of(std::string{'\\', closing});
+    if (plain != std::string_view::npos && text[plain] == closing) {
+        std::string out(text.substr(0, plain));
+        text.remove_prefix(plain + 1);
+        return out;
+    }
     std::string out;
     std::u16string units;  // of adjacent "\x" escapes, so surrogate pairs join
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -74,8 +96,10 @@ std::optional<std::string> ReadEscaped(std::string_view& text, char closing) {
             i = static_cast<std::size_t>(end - text.data()) - 1;
             continue;
         }
-        out += Utf16ToUtf8(units);
-        units.clear();
+        if (!units.empty()) {
+            out += Utf16ToUtf8(units);
+            units.clear();
+        }
         if (text[i] == closing) {
             text.remove_prefix(i + 1);
             return out;
@@ -136,6 +160,56 @@ std::optional<std::string> ReadValueData(std::string_view data, std::string_view
     return value ? std::optional(*value + '\0') : std::nullopt;
 }
 
+constexpr std::string_view kGameKeyName = "UnrealTournament";
+
+bool EndsInGameKeyName(std::string_view text, std::size_t bracket) {
+    return bracket >= kGameKeyName.size() &&
+           EqualIgnoringAsciiCase(text.substr(bracket - kGameKeyName.size(), kGameKeyName.size()),
+                                  kGameKeyName);
+}
+
+// Sixteen bytes at once, as the compiler's vector extension gives them on
+// every processor.
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+Bytes16 Load16(const char* bytes) {
+    Bytes16 block;
+    std::memcpy(&block, bytes, sizeof block);
+    return block;
+}
+
+// Whether `text` may hold a key line of the game: one whose name ends in
+// the game's key name right before a ']'. Wine writes the letters of a key
+// name as they are (it escapes only what is beyond ASCII, backslashes and
+// brackets), so a text without one holds no such key. A prefix's registry
+// runs to megabytes: sixteen bytes are looked at in one step for a ']'
+// after a 't' that comes after a 'u' fifteen places back, each of either case.
+bool MayHoldGameKey(std::string_view text) {
+    const std::size_t length = kGameKeyName.size();
+    std::size_t at = length;
+    for (; at + sizeof(Bytes16) <= text.size(); at += sizeof(Bytes16)) {
+        const auto hits = (Load16(text.data() + at) == ']') &
+                          ((Load16(text.data() + at - 1) | 0x20) == 't') &
+                          ((Load16(text.data() + at - length) | 0x20) == 'u');
+        std::uint64_t words[2];
+        std::memcpy(words, &hits, sizeof words);
+        if ((words[0] | words[1]) == 0) {
+            continue;
+        }
+        for (std::size_t i = at; i < at + sizeof(Bytes16); ++i) {
+            if (text[i] == ']' && EndsInGameKeyName(text, i)) {
+                return true;
+            }
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (text[at] == ']' && EndsInGameKeyName(text, at)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct FolderLookup {
     bool keyFound = false;
     std::optional<std::string> data;
@@ -150,7 +224,8 @@ FolderLookup FindFolderValue(std::string_view text, std::string_view key) {
     while (NextLine(text, line)) {
         if (line.starts_with('[')) {
             line.remove_prefix(1);
-            const std::optional<std::string> name = ReadEscaped(line, ']');
+            const std::optional<std::string> name =
+                MayHoldGameKey(line) ? ReadEscaped(line, ']') : std::nullopt;
             inKey = name && EqualIgnoringAsciiCase(*name, key);
             result.keyFound = result.keyFound || inKey;
         } else if (inKey && line.starts_with('"')) {
@@ -247,7 +322,7 @@ std::optional<std::string> ToUnixFolder(const fs::path& prefix, const std::strin
     return mapped ? std::optional(*mapped + '\0') : std::nullopt;
 }
 
-InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
+InstallationEntry EntryOf(const fs::path& prefix, std::string_view text) {
     InstallationEntry entry;
     const bool win64 = IsWin64Registry(text);
     for (const std::string_view key :
@@ -262,22 +337,184 @@ InstallationEntry EntryOf(const fs::path& prefix, const std::string& text) {
     return entry;
 }
 
-}  // namespace
+// The game's cache index in the folder an entry names, and when it was last
+// written: the game the player plays writes it. Nothing when there is no
+// folder or no readable index.
+std::optional<timespec> CacheIndexTime(const std::string& folderData) {
+    const std::string folder = folderData.substr(0, folderData.find('\0'));
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    const UniqueFd fd = OpenRegularForReading((folder + "/Cache/cache.ini").c_str());
+    struct stat info {};
+    if (!fd || fstat(fd.get(), &info) != 0) {
+        return std::nullopt;
+    }
+    return info.st_mtim;
+}
 
-InstallationEntry WineRegistry::ReadGameFolderEntry() {
-    // A prefix whose key has no usable folder still tells the player so,
-    // unless a later prefix names the folder.
-    InstallationEntry found;
-    for (const fs::path& prefix : prefixes_) {
-        const std::optional<std::string> text = ReadRegularFile((prefix / "system.reg").c_str());
-        if (!text) {
+bool IsLater(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+std::string UtcText(const timespec& time) {
+    tm parts{};
+    char text[32] = "?";
+    if (gmtime_r(&time.tv_sec, &parts) != nullptr) {
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+    }
+    return text;
+}
+
+// What one prefix holds.
+struct PrefixFinding {
+    bool readable = false;  // its system.reg
+    InstallationEntry entry;
+    std::optional<timespec> cacheTime;  // of the game's cache.ini
+};
+
+// A prefix's system.reg in full when it may hold the game's key. It is
+// looked through in pieces first, each small enough to stay in the
+// processor's cache: most prefixes' registry files, megabytes each, do not
+// hold it and are not kept.
+std::optional<std::string> ReadIfMayHoldGameKey(int fd) {
+    constexpr std::size_t kPiece = 65536;
+    const std::size_t carried = kGameKeyName.size();  // of one piece into the next
+    std::vector<char> buffer(carried + kPiece);
+    std::size_t kept = 0;
+    for (;;) {
+        const ssize_t count = read(fd, buffer.data() + kept, kPiece);
+        if (count < 0 && errno == EINTR) {
             continue;
         }
-        const InstallationEntry entry = EntryOf(prefix, *text);
-        if (entry.folderData) {
-            return entry;
+        if (count <= 0) {
+            return std::nullopt;
         }
-        found.keyFound = found.keyFound || entry.keyFound;
+        const std::size_t size = kept + static_cast<std::size_t>(count);
+        if (MayHoldGameKey(std::string_view(buffer.data(), size))) {
+            return lseek(fd, 0, SEEK_SET) == 0 ? ReadRest(fd, kRegistryLimit) : std::nullopt;
+        }
+        kept = std::min(carried, size);
+        std::memmove(buffer.data(), buffer.data() + size - kept, kept);
     }
-    return found;
+}
+
+PrefixFinding Examine(const fs::path& prefix) {
+    PrefixFinding finding;
+    const UniqueFd fd = OpenRegularForReading((prefix / "system.reg").c_str());
+    struct stat info {};
+    finding.readable = fd && fstat(fd.get(), &info) == 0 &&
+                       static_cast<std::uintmax_t>(info.st_size) <= kRegistryLimit;
+    if (!finding.readable) {
+        return finding;
+    }
+    if (const std::optional<std::string> text = ReadIfMayHoldGameKey(fd.get())) {
+        finding.entry = EntryOf(prefix, *text);
+        if (finding.entry.folderData) {
+            finding.cacheTime = CacheIndexTime(*finding.entry.folderData);
+        }
+    }
+    return finding;
+}
+
+// Every prefix examined, in order, on this thread and a few more: each
+// registry file is megabytes to look through, and another core can take
+// the next one. Where no thread can be started, this one does it all.
+std::vector<PrefixFinding> ExamineAll(const std::vector<fs::path>& prefixes) {
+    constexpr unsigned kMostThreads = 4;
+    std::vector<PrefixFinding> findings(prefixes.size());
+    std::atomic<std::size_t> next{0};
+    const auto drain = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < prefixes.size();) {
+            findings[i] = Examine(prefixes[i]);
+        }
+    };
+    const unsigned wanted = std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
+    const std::size_t helpers = std::min<std::size_t>(wanted - 1, prefixes.size() / 4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(drain);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    drain();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return findings;
+}
+
+std::string AccountOf(const PrefixFinding& finding) {
+    if (!finding.readable) {
+        return "no readable system.reg";
+    }
+    const InstallationEntry& entry = finding.entry;
+    if (!entry.folderData) {
+        return entry.keyFound ? "the game's key, without a usable Folder value"
+                              : "no entry of the game";
+    }
+    const std::string folder = entry.folderData->substr(0, entry.folderData->find('\0'));
+    if (folder.empty()) {
+        return "the game's Folder value is empty";
+    }
+    return "the game in '" + folder + "', " +
+           (finding.cacheTime ? "its Cache/cache.ini written " + UtcText(*finding.cacheTime)
+                              : std::string("no readable Cache/cache.ini"));
+}
+
+}  // namespace
+
+PrefixSearch WineRegistry::Search() const {
+    PrefixSearch search;
+    std::string& account = search.account;
+    account = "vorpane: looking for the game's entry in " + std::to_string(prefixes_.size()) +
+              " Wine prefix" + (prefixes_.size() == 1 ? "" : "es") + "\n";
+    const std::vector<PrefixFinding> findings = ExamineAll(prefixes_);
+    std::optional<std::size_t> first;   // the first prefix whose entry names a folder
+    std::optional<std::size_t> cached;  // the one whose cache index was written last
+    bool tied = false;                  // another's was written the same time
+    std::size_t holding = 0;
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const PrefixFinding& finding = findings[i];
+        account += "vorpane:   " + prefixes_[i].string() + ": " + AccountOf(finding) + "\n";
+        search.entry.keyFound = search.entry.keyFound || finding.entry.keyFound;
+        if (!finding.entry.folderData) {
+            continue;
+        }
+        ++holding;
+        first = first.value_or(i);
+        const std::optional<timespec>& time = finding.cacheTime;
+        if (time && (!cached || IsLater(*time, *findings[*cached].cacheTime))) {
+            cached = i;
+            tied = false;
+        } else if (time && !IsLater(*findings[*cached].cacheTime, *time)) {
+            tied = true;
+        }
+    }
+    if (!first) {
+        account += "vorpane: no prefix names the game's folder\n";
+        return search;
+    }
+    const std::size_t chosen = cached.value_or(*first);
+    search.entry = findings[chosen].entry;
+    account += "vorpane: chose " + prefixes_[chosen].string() + ": ";
+    if (holding == 1) {
+        account += "the only prefix that holds the game\n";
+    } else if (cached) {
+        account += "of the " + std::to_string(holding) +
+                   " that hold the game, its Cache/cache.ini was written last, so it is the "
+                   "game played" +
+                   (tied ? std::string(" (as late as another's: the first searched wins)") : "") +
+                   "\n";
+    } else {
+        account += "the first of the " + std::to_string(holding) +
+                   " that hold the game; none has a readable Cache/cache.ini\n";
+    }
+    return search;
+}
+
+InstallationEntry WineRegistry::ReadGameFolderEntry() {
+    return Search().entry;
 }
