@@ -37,9 +37,9 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 
 void PumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -73,13 +73,15 @@ int main(int argc, char** argv) {
         MarkDownloadBatches(list, kEntryPrefixLength);
         const auto marked = BenchClock::now();
 
-        const HWND dialog = CreateDialogParamA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, QuietDialogProc, 0);
+        // A Unicode window, as the program's is.
+        const HWND dialog = CreateDialogParamW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialogProc, 0);
         if (dialog == nullptr) {
             std::fprintf(stderr, "vorpane_win32_view_bench: no dialog\n");
             return 1;
         }
-        ListBoxView view;
+        const Win32TextForm codePage;
+        ListBoxView view(codePage);
         view.Attach(GetDlgItem(dialog, IDC_CACHE_LIST));
         const auto created = BenchClock::now();
         view.ShowEntries(list);
