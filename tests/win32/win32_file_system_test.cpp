@@ -215,9 +215,9 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
     // Wine would cut such a path down and act on another name; a length
     // that wraps in 16 bits as well.
     const std::string folder = game.Dir() + "\\Textures\\";
-    for (const auto [form, length] : {std::pair(TextForm::CodePage, std::size_t{MAX_PATH}),
-                                      std::pair(TextForm::CodePage, std::size_t{10 * 1024 * 1024}),
-                                      std::pair(TextForm::Utf8, std::size_t{MAX_PATH})}) {
+    for (const auto& [form, length] : {std::pair(TextForm::CodePage, std::size_t{MAX_PATH}),
+                                       std::pair(TextForm::CodePage, std::size_t{10 * 1024 * 1024}),
+                                       std::pair(TextForm::Utf8, std::size_t{MAX_PATH})}) {
         files.UseTextForm(form);
         const std::string target = folder + std::string(length - folder.size() - 4, 'n') + ".utx";
         EXPECT_EQ(files.MoveWithoutReplacing(source, target), ERROR_FILENAME_EXCED_RANGE);
