@@ -152,7 +152,8 @@ def unicode_index_scenario():
 
 
 # Each scenario: its name, the game's registry entry ("game", "no key",
-# "no value"; "read-only" makes cache.ini read-only), its steps, and the
+# "no value"; "read-only" makes cache.ini read-only; or a pair of entry and
+# a function that makes the game the scenario's own), its steps, and the
 # programs it is for. Until "main", no step may find the main window open.
 SCENARIOS = [
     ("list_keys", "game", [
