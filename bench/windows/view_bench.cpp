@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@
 #include "cache/download_batches.h"
 #include "list/cache_list.h"
 #include "list/entry_order.h"
-#include "platform/file_system.h"
+#include "platform/win32/win32_file_system.h"
 #include "resource.h"
 #include "windows/win32_services.h"
 
@@ -37,9 +36,9 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 
 void PumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -53,33 +52,42 @@ int main(int argc, char** argv) {
     const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-    const std::string cacheDir = std::string(argv[1]) + "\\";
+    Win32FileSystem files;
+    const std::string givenDir = std::string(argv[1]) + "\\";
     std::vector<double> indexPass, batches, fill, show;
     LRESULT rows = 0;
     for (int r = 0; r < reps; ++r) {
         CacheList list;
         const auto start = BenchClock::now();
-        CacheIndexFile index(*files);
+        std::string cacheDir =
+            files.ConvertText(givenDir, TextForm::CodePage, files.TextFormInUse().Get());
+        CacheIndexFile index(files);
         if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
             std::fprintf(stderr, "vorpane_win32_view_bench: no cache.ini in %s\n",
                          cacheDir.c_str());
             return 1;
         }
+        // As the program reads a marked index: names in UTF-8 through the wide
+        // functions, and so shown.
+        const TextForm form =
+            index.Encoding() == IndexEncoding::Bytes ? TextForm::CodePage : TextForm::Utf8;
+        cacheDir = files.ConvertText(cacheDir, files.TextFormInUse().Get(), form);
+        files.UseTextForm(form);
         IndexReading reading;
-        AddCachedFiles(index, cacheDir, *files, list, reading);
+        AddCachedFiles(index, cacheDir, files, list, reading);
         index.CloseCacheIndex();
         const auto indexed = BenchClock::now();
         MarkDownloadBatches(list, kEntryPrefixLength);
         const auto marked = BenchClock::now();
 
-        const HWND dialog = CreateDialogParamA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, QuietDialogProc, 0);
+        // A Unicode window, as the program's is.
+        const HWND dialog = CreateDialogParamW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialogProc, 0);
         if (dialog == nullptr) {
             std::fprintf(stderr, "vorpane_win32_view_bench: no dialog\n");
             return 1;
         }
-        ListBoxView view;
+        ListBoxView view(files.TextFormInUse());
         view.Attach(GetDlgItem(dialog, IDC_CACHE_LIST));
         const auto created = BenchClock::now();
         view.ShowEntries(list);

@@ -15,15 +15,15 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programName)
                            m_programName}) {}
 
 INT_PTR MainWindow::RunModal() {
-    return DialogBoxParamA(m_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, &MainWindow::DialogProc,
+    return DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &MainWindow::DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, DWLP_USER));
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<MainWindow*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         self->m_window = window;
     }
     if (self == nullptr) {
@@ -83,8 +83,8 @@ INT_PTR MainWindow::OnInitDialog() {
     GetWindowRect(m_window, &before);
     m_view.Attach(GetDlgItem(m_window, IDC_CACHE_LIST));
     AddAboutToSystemMenu();
-    SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_dlg.RunHandler(&CVorpaneDlg::OnInitDialog);
     // Centred on the screen when first shown, unless moved meanwhile.
     RECT after{};
@@ -122,7 +122,7 @@ INT_PTR MainWindow::OnPaint(WPARAM, LPARAM) {
     }
     PAINTSTRUCT paint{};
     const HDC dc = BeginPaint(m_window, &paint);
-    SendMessageA(m_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(m_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client{};
     GetClientRect(m_window, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;

@@ -11,8 +11,8 @@
 #include "windows/about_dlg.h"
 #include "windows/win32_services.h"
 
-// The main window from template IDD_MAIN: runs it modally and routes its
-// messages to CVorpaneDlg's handlers.
+// The main window from template IDD_MAIN, a Unicode window: runs it modally
+// and routes its messages to CVorpaneDlg's handlers.
 class MainWindow {
   public:
     MainWindow(HINSTANCE instance, std::string programName);
@@ -40,11 +40,12 @@ class MainWindow {
     HWND m_window = nullptr;
     HICON m_hIcon = nullptr;
 
-    ListBoxView m_view;
-    Win32MessageBoxes m_boxes{m_window};
+    // First: the view and the boxes show names in the form it reads them in.
+    Win32FileSystem m_files;
+    ListBoxView m_view{m_files.TextFormInUse()};
+    Win32MessageBoxes m_boxes{m_window, m_files.TextFormInUse()};
     ShellFolderChooser m_chooser{m_window};
     Win32InstallationRegistry m_registry;
-    Win32FileSystem m_files;
     RuntimeProcessExit m_exit;
     CAboutDlg m_about;
     CVorpaneDlg m_dlg;

@@ -6,39 +6,52 @@
 #include <string>
 
 #include "list/cache_list.h"
+#include "platform/win32/wide_text.h"
+
+namespace {
+
+// A text of the program's in UTF-16. One that is not the form's UTF-8 is in
+// the code page (the program's own name, say).
+std::wstring Shown(std::string_view text, const Win32TextForm& form) {
+    if (std::optional<std::wstring> wide = WideText(text, form.CodePage())) {
+        return std::move(*wide);
+    }
+    return WideText(text, CP_ACP).value_or(std::wstring());
+}
+
+}  // namespace
 
 void ListBoxView::ShowEntries(const CacheList& list) {
     // One batch with drawing off: a long list appears at once, not row by row.
-    SendMessageA(listBox_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listBox_, LB_RESETCONTENT, 0, 0);
-    std::size_t bytes = 0;
+    SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
+    std::size_t units = 0;
     for (int i = 0; i < list.Count(); ++i) {
-        bytes += list.Text(i).size() + 1;
+        units += list.Text(i).size() + 1;
     }
-    SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
-                 static_cast<LPARAM>(bytes));
-    std::string text;
+    SendMessageW(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
+                 static_cast<LPARAM>(units * sizeof(wchar_t)));
     for (int i = 0; i < list.Count(); ++i) {
-        text.assign(list.Text(i));
+        const std::wstring text = Shown(list.Text(i), form_);
         const LRESULT added =
-            SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         // Rows must keep the list's indices: a refused row ends the batch
         // rather than shift every later one.
         if (added == LB_ERR || added == LB_ERRSPACE) {
             break;
         }
     }
-    SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
 }
 
 std::vector<int> ListBoxView::SelectedIndices() const {
-    const LRESULT count = SendMessageA(listBox_, LB_GETSELCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(listBox_, LB_GETSELCOUNT, 0, 0);
     if (count <= 0) {
         return {};
     }
     std::vector<int> selected(static_cast<std::size_t>(count));
-    const LRESULT got = SendMessageA(listBox_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+    const LRESULT got = SendMessageW(listBox_, LB_GETSELITEMS, static_cast<WPARAM>(count),
                                      reinterpret_cast<LPARAM>(selected.data()));
     selected.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return selected;
@@ -52,7 +65,7 @@ BoxButton Win32MessageBoxes::Show(const std::string& text, const std::string& ca
     } else if (style == BoxStyle::Confirmation) {
         type = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
     }
-    switch (MessageBoxA(owner_, text.c_str(), caption.c_str(), type)) {
+    switch (MessageBoxW(owner_, Shown(text, form_).c_str(), Shown(caption, form_).c_str(), type)) {
         case IDYES:
             return BoxButton::Yes;
         case IDNO:

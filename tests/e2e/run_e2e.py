@@ -115,8 +115,45 @@ def compacted(g):
         g.keys["Omega.utx"], g.keys["Delta.u"])).encode()
 
 
+def unicode_index_scenario():
+    """A cache.ini the game wrote in UTF-16 (a name beyond Latin-1): the list
+    shows the names, an extracted file lands under its characters, and
+    Compact keeps the file UTF-16 with its mark."""
+    names = ["DM-Citt\u00e0.unr", "\u03a9mega.utx"]
+    keys = [demo_game.cache_key(name) for name in names]
+
+    def utf16_index(entries):
+        text = "[Cache]\r\n" + "".join("%s=%s\r\n" % entry for entry in entries)
+        return b"\xff\xfe" + text.encode("utf-16-le")
+
+    def make(g):
+        for old in glob.glob(g.path("Cache/*.uxx")):
+            os.remove(old)
+        for i, key in enumerate(keys):
+            demo_game.add_cache_file(g.dir, key, 100, datetime.datetime(2001, 8, 12, 6, 35, i))
+        with open(g.path("Cache/cache.ini"), "wb") as f:
+            f.write(utf16_index(zip(keys, names)))
+
+    def extracted(g):
+        return (os.listdir(g.path("Maps")) == [names[0]]
+                and not os.path.exists(g.path("Cache/%s.uxx" % keys[0])))
+
+    return ("unicode_index", ("game", make), [
+        ("main",),
+        ("hears", 0, [], names),
+        ("keys", "space", "Return"),
+        ("check", "extracted under its name", extracted),
+        # Tab order: list, Extract, About, Compact.
+        ("keys", "Tab", "Tab", "Tab", "space"),
+        ("check", "compacted in UTF-16",
+         lambda g: g.read("Cache/cache.ini") == utf16_index([(keys[1], names[1])]) + b"\r\0\n\0"),
+        ("keys", "Escape"),
+        ("exit", 0)])
+
+
 # Each scenario: its name, the game's registry entry ("game", "no key",
-# "no value"; "read-only" makes cache.ini read-only), its steps, and the
+# "no value"; "read-only" makes cache.ini read-only; or a pair of entry and
+# a function that makes the game the scenario's own), its steps, and the
 # programs it is for. Until "main", no step may find the main window open.
 SCENARIOS = [
     ("list_keys", "game", [
@@ -183,6 +220,7 @@ SCENARIOS = [
         ("box", lambda g, p: p.shown(os.path.join(g.root, "empty/Cache/cache.ini")), "Return"),
         ("choose", "UT"),
         ("main",), ("keys", "Escape"), ("exit", 0)]),
+    unicode_index_scenario(),
 ]
 
 
@@ -236,6 +274,10 @@ LINUX_SCENARIOS = [lutris_home]
 
 def run(x, program, entry, steps, reader):
     game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
+    if isinstance(entry, tuple):
+        # The entry, and what makes the game this scenario's own.
+        entry, make = entry
+        make(game)
     if "read-only" in entry:
         os.chmod(game.path("Cache/cache.ini"), 0o444)
     if "no files" in entry:

@@ -56,26 +56,30 @@ class ScreenReader:
             raise AssertionError("the table's selection %r, its rows' own %r" % (selected, marked))
         carets = [r for r, s in enumerate(states) if s.contains(Atspi.StateType.FOCUSED)]
         focused = table.get_state_set().contains(Atspi.StateType.FOCUSED)
-        return (table.get_role(), rows, selected, carets[0] if len(carets) == 1 else carets,
+        names = [Atspi.Table.get_accessible_at(table, r, 0).get_name() for r in range(rows)]
+        return (table.get_role(), names, selected, carets[0] if len(carets) == 1 else carets,
                 focused)
 
     def expect(self, caret, selected, rows=None):
         """Waits until the list, focused, is heard with `caret` and
-        `selected` (and `rows`); a changed selection must be announced."""
+        `selected` (and `rows`: their number, or texts each row's name holds
+        in turn); a changed selection must be announced."""
         before, announced = self.heard, self.announced
 
         def heard():
             now = self.hear()
             self.heard = now
-            role, count, sel, at, focused = now
+            role, names, sel, at, focused = now
             changed = before is not None and sel != before[2]
-            return (role == Atspi.Role.TABLE and (rows is None or count == rows) and sel == selected
+            heard_rows = (rows is None or rows == len(names) or isinstance(rows, list)
+                          and len(rows) == len(names) and all(map(str.__contains__, names, rows)))
+            return (role == Atspi.Role.TABLE and heard_rows and sel == selected
                     and at == (caret if caret is not None else []) and focused
                     and (not changed or self.announced > announced))
         try:
             xsession.wait_until(heard, 10, "caret %r, selection %r" % (caret, selected))
         except TimeoutError:
-            raise AssertionError("heard (role, rows, selection, caret, focus) %r, announced %d"
+            raise AssertionError("heard (role, row names, selection, caret, focus) %r, announced %d"
                                  " times; wanted caret %r, selection %r" % (
                                      self.heard, self.announced - announced, caret, selected))
         time.sleep(0.05)

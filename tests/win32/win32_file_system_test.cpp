@@ -111,6 +111,73 @@ TEST_F(Win32Files, ManyFilesAreAnsweredInTheOrderAskedAsEachAloneLeavingOutOnesB
     EXPECT_TRUE(files.QueryCacheFiles(folder, {"K0.uxx"}).at(0).info);
 }
 
+// The names in a folder as the system keeps them, in UTF-16.
+std::vector<std::wstring> NamesOnDisk(const fs::path& folder) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().wstring());
+    }
+    return names;
+}
+
+TEST_F(Win32Files, NamesBeyondTheCodePageAreReachedInUtf8Form) {
+    fs::create_directory(game.Root() / "Maps");
+    game.WriteIndex("");
+    const std::string cache = game.CacheDir().string() + "\\";
+    const std::string maps = game.Dir() + "\\Maps\\";
+    const std::wstring citta = L"DM-Citt\u00E0.unr";
+    const std::string cittaUtf8 = "DM-Citt\xC3\xA0.unr";
+    // Over the limit in UTF-8 bytes, within it in UTF-16 units.
+    std::wstring wide = L"DM-";
+    std::string wideUtf8 = "DM-";
+    for (int i = 0; i < 120; ++i) {
+        wide += L'\u00E0';
+        wideUtf8 += "\xC3\xA0";
+    }
+    wide += L".unr";
+    wideUtf8 += ".unr";
+    ASSERT_GE(maps.size() + wideUtf8.size(), std::size_t{MAX_PATH});
+    const struct {
+        TextForm form;
+        std::wstring onDisk;
+        std::string asked;
+        bool reached;
+    } cases[] = {
+        {TextForm::Utf8, L"K1.uxx", "K1.uxx", true},
+        {TextForm::Utf8, citta, cittaUtf8, true},
+        {TextForm::Utf8, L"\u03A9-Skin.utx", "\xCE\xA9-Skin.utx", true},
+        {TextForm::Utf8, wide, wideUtf8, true},
+        // Not UTF-8: no name at all.
+        {TextForm::Utf8, citta, "DM-Citt\xE0.unr", false},
+        // The ANSI functions, as an unmarked index is read; a character the
+        // code page lacks reaches no file, not even a look-alike.
+        {TextForm::CodePage, citta,
+         files.ConvertText(cittaUtf8, TextForm::Utf8, TextForm::CodePage), true},
+        {TextForm::CodePage, L"\u03A9-Skin.utx",
+         files.ConvertText("\xCE\xA9-Skin.utx", TextForm::Utf8, TextForm::CodePage), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked);
+        WriteWholeFile(game.CacheDir() / c.onDisk, "cached");
+        if (c.form == TextForm::CodePage) {
+            WriteWholeFile(game.CacheDir() / "O-Skin.utx", "look-alike");
+        }
+        files.UseTextForm(c.form);
+        // A refresh of its own: the folder is listed anew.
+        ASSERT_TRUE(files.OpenExclusiveForReading(game.IndexPath().string()));
+        EXPECT_EQ(files.QueryCacheFile(cache + c.asked).info.has_value(), c.reached);
+        EXPECT_EQ(files.QueryCacheFiles(cache, {c.asked}).at(0).info.has_value(), c.reached);
+        const int moved = files.MoveWithoutReplacing(cache + c.asked, maps + c.asked);
+        EXPECT_EQ(moved, c.reached ? 0 : ERROR_INVALID_NAME);
+        EXPECT_EQ(NamesOnDisk(game.Root() / "Maps"),
+                  c.reached ? std::vector{c.onDisk} : std::vector<std::wstring>{});
+        EXPECT_EQ(files.RemoveFile(maps + c.asked), c.reached ? 0 : ERROR_INVALID_NAME);
+        EXPECT_TRUE(fs::is_empty(game.Root() / "Maps"));
+        fs::remove(game.CacheDir() / c.onDisk);
+        fs::remove(game.CacheDir() / "O-Skin.utx");
+    }
+}
+
 std::uint64_t Units(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -148,7 +215,10 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
     // Wine would cut such a path down and act on another name; a length
     // that wraps in 16 bits as well.
     const std::string folder = game.Dir() + "\\Textures\\";
-    for (const std::size_t length : {std::size_t{MAX_PATH}, std::size_t{10 * 1024 * 1024}}) {
+    for (const auto& [form, length] : {std::pair(TextForm::CodePage, std::size_t{MAX_PATH}),
+                                       std::pair(TextForm::CodePage, std::size_t{10 * 1024 * 1024}),
+                                       std::pair(TextForm::Utf8, std::size_t{MAX_PATH})}) {
+        files.UseTextForm(form);
         const std::string target = folder + std::string(length - folder.size() - 4, 'n') + ".utx";
         EXPECT_EQ(files.MoveWithoutReplacing(source, target), ERROR_FILENAME_EXCED_RANGE);
         EXPECT_EQ(files.RemoveFile(target), ERROR_FILENAME_EXCED_RANGE);
@@ -158,6 +228,7 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
         EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
     }
     EXPECT_TRUE(fs::is_empty(game.Root() / "Textures"));
+    files.UseTextForm(TextForm::CodePage);
     EXPECT_FALSE(files.QueryCacheFile((game.CacheDir() / "NUL.uxx").string()).info);
     EXPECT_FALSE(files.OpenExclusiveForReading((game.CacheDir() / "NUL.uxx").string()));
     // One character less fits.

@@ -8,7 +8,9 @@
 
 #include "base/ascii.h"
 #include "platform/spread_queries.h"
+#include "platform/win32/path_calls.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -21,28 +23,15 @@ FileTime FromFileTime(const FILETIME& time) {
     return std::min(value, kLatestShownFileTime);
 }
 
-// The ANSI calls take paths shorter than MAX_PATH; Windows refuses longer
-// ones, but Wine cuts them down and would act on another name.
-bool FitsPathLimit(const std::string& path) {
-    if (path.size() < MAX_PATH) {
-        return true;
-    }
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return false;
-}
-
 // Device names such as CON or NUL open as devices in any folder; only files
 // on disk count.
 bool IsDiskFile(HANDLE file) {
     return GetFileType(file) == FILE_TYPE_DISK;
 }
 
-UniqueHandle OpenDiskFileForReading(const std::string& path, DWORD share, DWORD flags) {
-    if (!FitsPathLimit(path)) {
-        return UniqueHandle();
-    }
-    UniqueHandle file(
-        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
+UniqueHandle OpenDiskFileForReading(TextForm form, const std::string& path, DWORD share,
+                                    DWORD flags) {
+    UniqueHandle file(CreateFileIn(form, path, GENERIC_READ, share, OPEN_EXISTING, flags));
     if (file && !IsDiskFile(file.get())) {
         file.reset();
         SetLastError(ERROR_ACCESS_DENIED);
@@ -80,8 +69,9 @@ CacheFileAnswer FailedQuery() {
 
 // Shared for reading only: a file another program is writing (a download
 // in progress) does not open, and is left out.
-CacheFileAnswer QueryDiskFile(const std::string& path) {
-    const UniqueHandle file = OpenDiskFileForReading(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
+CacheFileAnswer QueryDiskFile(TextForm form, const std::string& path) {
+    const UniqueHandle file =
+        OpenDiskFileForReading(form, path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
     if (!file) {
         return FailedQuery();
     }
@@ -100,21 +90,13 @@ CacheFileAnswer QueryDiskFile(const std::string& path) {
 
 // Under Wine a failed open searches the whole folder for the name in any
 // case: a few missing files cost more than listing the folder once.
-std::optional<std::unordered_set<std::string>> ListFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search =
-        FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
+// Nothing unless the listing ran to its end.
+std::optional<std::unordered_set<std::string>> ListFolder(TextForm form,
+                                                          const std::string& folder) {
     std::unordered_set<std::string> names;
-    do {
-        names.insert(LowerAscii(found.cFileName));
-    } while (FindNextFileA(search, &found));
-    const bool whole = GetLastError() == ERROR_NO_MORE_FILES;
-    FindClose(search);
-    // A listing cut short could leave out a file that is there.
+    const bool whole = ListFolderIn(form, folder, [&names](std::string_view name) {
+        names.insert(LowerAscii(std::string(name)));
+    });
     return whole ? std::optional(std::move(names)) : std::nullopt;
 }
 
@@ -148,9 +130,10 @@ class Win32InputFile final : public InputFile {
 
 class Win32ReplacementFile final : public ReplacementFile {
   public:
-    Win32ReplacementFile(UniqueHandle file, UniqueHandle targetLock, std::string tempPath,
-                         std::string target)
-        : file_(std::move(file)),
+    Win32ReplacementFile(TextForm form, UniqueHandle file, UniqueHandle targetLock,
+                         std::string tempPath, std::string target)
+        : form_(form),
+          file_(std::move(file)),
           targetLock_(std::move(targetLock)),
           tempPath_(std::move(tempPath)),
           target_(std::move(target)) {}
@@ -158,7 +141,7 @@ class Win32ReplacementFile final : public ReplacementFile {
     ~Win32ReplacementFile() override {
         if (!committed_) {
             file_.reset();
-            DeleteFileA(tempPath_.c_str());
+            DeleteFileIn(form_, tempPath_);
         }
     }
 
@@ -200,8 +183,7 @@ class Win32ReplacementFile final : public ReplacementFile {
         // The lock kept other programs out while the new content was
         // written; the replace needs the target free.
         targetLock_.reset();
-        if (!MoveFileExA(tempPath_.c_str(), target_.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!ReplaceFileIn(form_, tempPath_, target_)) {
             return LastError();
         }
         committed_ = true;
@@ -209,6 +191,7 @@ class Win32ReplacementFile final : public ReplacementFile {
     }
 
   private:
+    TextForm form_;
     UniqueHandle file_;
     UniqueHandle targetLock_;
     std::string tempPath_;
@@ -217,17 +200,14 @@ class Win32ReplacementFile final : public ReplacementFile {
 };
 
 // A new file beside `target`, created exclusively under a name no one uses.
-UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
+UniqueHandle CreateTempBeside(TextForm form, const std::string& target, std::string& tempPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", GetCurrentProcessId(), counter++);
         tempPath = target + suffix;
-        if (!FitsPathLimit(tempPath)) {
-            return UniqueHandle();
-        }
-        UniqueHandle file(CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(
+            CreateFileIn(form, tempPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
         if (file ||
             (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
             return file;
@@ -239,16 +219,32 @@ UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) 
 
 }  // namespace
 
+void Win32FileSystem::UseTextForm(TextForm form) {
+    form_.Use(form);
+}
+
+std::string Win32FileSystem::ConvertText(const std::string& text, TextForm from,
+                                         TextForm to) const {
+    if (from == to) {
+        return text;
+    }
+    // Whatever does not convert becomes '?', which names no file.
+    const std::optional<std::wstring> wide =
+        WideText(text, Win32TextForm::CodePageOf(from), Conversion::Lenient);
+    return wide ? NarrowText(*wide, Win32TextForm::CodePageOf(to)) : std::string();
+}
+
 CacheFileAnswer Win32FileSystem::QueryCacheFile(const std::string& path) {
-    const CacheFileAnswer answer = QueryDiskFile(path);
-    // Another thread may have let go of what this one ran short of.
-    return answer.unasked != 0 ? QueryDiskFile(path) : answer;
+    const CacheFileAnswer answer = QueryDiskFile(form_.Get(), path);
+    // A shortage may pass as other programs let go of handles or memory:
+    // asked once more before the file counts as one the system could not ask about.
+    return answer.unasked != 0 ? QueryDiskFile(form_.Get(), path) : answer;
 }
 
 std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
     const std::string& folder, const std::vector<std::string>& names) {
     if (!listingCurrent_ || listedFolder_ != folder) {
-        listing_ = ListFolder(folder);
+        listing_ = ListFolder(form_.Get(), folder);
         listedFolder_ = folder;
         listingCurrent_ = true;
     }
@@ -256,13 +252,13 @@ std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
         if (listing_ && ListingDecides(names[i]) && listing_->count(LowerAscii(names[i])) == 0) {
             return CacheFileAnswer{};
         }
-        return QueryDiskFile(folder + names[i]);
+        return QueryDiskFile(form_.Get(), folder + names[i]);
     });
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {
     listingCurrent_ = false;
-    UniqueHandle file = OpenDiskFileForReading(path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
+    UniqueHandle file = OpenDiskFileForReading(form_.Get(), path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         return nullptr;
     }
@@ -271,19 +267,16 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::s
 
 std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::string& path,
                                                                     int& error) {
+    const TextForm form = form_.Get();
     DWORD keptAttributes = FILE_ATTRIBUTE_NORMAL;
     UniqueHandle targetLock;
-    if (!FitsPathLimit(path)) {
-        error = LastError();
-        return nullptr;
-    }
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesIn(form, path);
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
             error = ERROR_ACCESS_DENIED;
             return nullptr;
         }
-        targetLock = OpenDiskFileForReading(path, 0, FILE_ATTRIBUTE_NORMAL);
+        targetLock = OpenDiskFileForReading(form, path, 0, FILE_ATTRIBUTE_NORMAL);
         if (!targetLock) {
             error = LastError();
             return nullptr;
@@ -295,31 +288,24 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
         return nullptr;
     }
     std::string tempPath;
-    UniqueHandle file = CreateTempBeside(path, tempPath);
+    UniqueHandle file = CreateTempBeside(form, path, tempPath);
     if (!file) {
         error = LastError();
         return nullptr;
     }
     if (keptAttributes != FILE_ATTRIBUTE_NORMAL) {
-        SetFileAttributesA(tempPath.c_str(), keptAttributes);
+        SetFileAttributesIn(form, tempPath, keptAttributes);
     }
-    return std::make_unique<Win32ReplacementFile>(std::move(file), std::move(targetLock),
+    return std::make_unique<Win32ReplacementFile>(form, std::move(file), std::move(targetLock),
                                                   std::move(tempPath), path);
 }
 
 int Win32FileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
-    if (!FitsPathLimit(from) || !FitsPathLimit(to)) {
-        return LastError();
-    }
-    // MoveFileA never replaces an existing file, and copies across volumes.
-    return MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
+    return MoveFileIn(form_.Get(), from, to) ? 0 : LastError();
 }
 
 int Win32FileSystem::RemoveFile(const std::string& path) {
-    if (!FitsPathLimit(path)) {
-        return LastError();
-    }
-    return DeleteFileA(path.c_str()) ? 0 : LastError();
+    return DeleteFileIn(form_.Get(), path) ? 0 : LastError();
 }
 
 std::string Win32FileSystem::MatchFolderName(const std::string&, const std::string& name) {
