@@ -14,10 +14,12 @@
 // another core can take the next slice. Where no thread can be started, this
 // one does it all. A query the system could not ask is asked once more, one
 // at a time, after the helpers are done: they held handles and memory too.
+// As many threads as cores, within [leastThreads, mostThreads]: more than
+// the cores pays where queries wait for a cold disk.
 template <typename Query>
-std::vector<CacheFileAnswer> SpreadQueries(std::size_t count, const Query& query) {
+std::vector<CacheFileAnswer> SpreadQueries(std::size_t count, const Query& query,
+                                           unsigned leastThreads = 1, unsigned mostThreads = 4) {
     constexpr std::size_t kSlice = 256;
-    constexpr unsigned kMostThreads = 4;
     std::vector<CacheFileAnswer> answers(count);
     std::atomic<std::size_t> next{0};
     const auto drain = [&] {
@@ -27,7 +29,8 @@ std::vector<CacheFileAnswer> SpreadQueries(std::size_t count, const Query& query
             }
         }
     };
-    const unsigned wanted = std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
+    const unsigned wanted =
+        std::clamp(std::thread::hardware_concurrency(), leastThreads, mostThreads);
     const std::size_t helpers = std::min<std::size_t>(wanted - 1, count / kSlice);
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < helpers; ++i) {
