@@ -41,7 +41,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
                                    GTK_POLICY_AUTOMATIC);
     GTKScrolledWindowSetBorder(m_widget, wxBORDER_SUNKEN);
 
-    tree_ = GTK_TREE_VIEW(NewListTreeView(selection_));
+    tree_ = GTK_TREE_VIEW(NewListTreeView(selection_, *this));
     gtk_tree_view_set_headers_visible(tree_, FALSE);
     // No type-ahead; the view itself opens no search box.
     gtk_tree_view_set_enable_search(tree_, FALSE);
@@ -50,7 +50,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     gtk_tree_selection_set_select_function(selection, &VirtualListBox::NeverSelect, nullptr,
                                            nullptr);
 
-    GtkCellRenderer* cell = gtk_cell_renderer_text_new();
+    GtkCellRenderer* cell = NewRowRenderer();
     column_ = gtk_tree_view_column_new();
     gtk_tree_view_column_pack_start(column_, cell, TRUE);
     gtk_tree_view_column_set_cell_data_func(column_, cell, &VirtualListBox::DrawRow, this, nullptr);
@@ -152,6 +152,15 @@ void VirtualListBox::DrawRow(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeM
         g_object_set(cell, "text", text.c_str(), "cell-background-set", FALSE, "foreground-set",
                      FALSE, nullptr);
     }
+}
+
+std::string VirtualListBox::SpokenName(int row) const {
+    if (list_ == nullptr || row < 0 || row >= list_->Count()) {
+        return std::string();
+    }
+    // A separator is the one row without a record.
+    std::string record;
+    return SpokenRowName(list_->Text(row), !list_->RecordInto(row, record));
 }
 
 gboolean VirtualListBox::NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
