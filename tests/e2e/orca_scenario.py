@@ -64,6 +64,8 @@ class Orca:
         os.close(terminal)
         x.procs.append(self.proc)
         self.log, self.lock = "", threading.Lock()
+        # Whether to keep what Orca logs; a long run without checks drops it.
+        self.keep = True
         self.reader = threading.Thread(target=self._read, args=(master,), daemon=True)
         self.reader.start()
         self.wait_said(0, lambda said: "Screen reader on" in said, "Orca to start", 60)
@@ -78,7 +80,8 @@ class Orca:
                 os.close(master)
                 return
             with self.lock:
-                self.log += data.decode("utf-8", "replace").replace("\r\n", "\n")
+                if self.keep:
+                    self.log += data.decode("utf-8", "replace").replace("\r\n", "\n")
 
     def said(self, since):
         """What Orca spoke since offset `since` of its log, one entry an
