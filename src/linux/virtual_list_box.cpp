@@ -170,20 +170,35 @@ gboolean VirtualListBox::NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePa
 }
 
 void VirtualListBox::RedrawRow(int row) {
-    AnnounceSelectionChange(tree_, row);
     GtkTreeModel* model = gtk_tree_view_get_model(tree_);
     GtkTreeIter iter;
-    if (model == nullptr || !gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) {
-        return;
+    if (model != nullptr && gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) {
+        GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+        gtk_tree_model_row_changed(model, path, &iter);
+        gtk_tree_path_free(path);
+        PaintNow();
     }
-    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
-    gtk_tree_model_row_changed(model, path, &iter);
-    gtk_tree_path_free(path);
+    AnnounceSelectionChange(tree_, row);
 }
 
 void VirtualListBox::RedrawRows() {
-    AnnounceSelectionChange(tree_, -1);
     gtk_widget_queue_draw(GTK_WIDGET(tree_));
+    PaintNow();
+    AnnounceSelectionChange(tree_, -1);
+}
+
+void VirtualListBox::PaintNow() {
+    // A screen reader asks about every change it is told of, and the main
+    // loop answers such questions before it paints: drawn and sent first,
+    // a key's change shows before the reader has its answers.
+    GdkWindow* rows = gtk_tree_view_get_bin_window(tree_);
+    if (rows != nullptr && gtk_widget_get_mapped(GTK_WIDGET(tree_))) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gdk_window_process_updates(rows, FALSE);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        // Sent now, not when the main loop comes back to the display.
+        gdk_display_flush(gdk_window_get_display(rows));
+    }
 }
 
 int VirtualListBox::Caret() const {
@@ -204,6 +219,7 @@ void VirtualListBox::SetCaret(int row) {
     ScrollIntoView(path);
     gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
     gtk_tree_path_free(path);
+    PaintNow();
 }
 
 void VirtualListBox::ScrollIntoView(GtkTreePath* path) {

@@ -56,6 +56,8 @@ class VirtualListBox final : public wxControl, private RowNames {
 
   private:
     static gboolean NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean, gpointer);
+    // Draws what changed in the rows at once.
+    void PaintNow();
     // Scrolls at once, as little as brings the row into sight.
     void ScrollIntoView(GtkTreePath* path);
     // Shows a model of the list's rows, or of none.
