@@ -19,10 +19,11 @@ class RowNames {
 // The list's tree view. It opens no search box, not even with Ctrl+F. Its
 // accessible tells assistive technology the selection `selection` holds:
 // the table's selected rows, each row's SELECTED state, and an event for
-// every change; its rows by the names `names` gives them, and the caret's
-// row as the focused one whenever the view gains the focus. GTK's own accessible would report the
-// view's GtkTreeSelection instead, which the list leaves empty: selecting every row there walks
-// every row, far beyond a frame at 100,000 rows. `selection` and `names` must outlive the view.
+// every change; its rows by the names `names` gives them; and the caret's
+// row as the focused one whenever the view gains the focus. GTK's own
+// accessible would report the view's GtkTreeSelection instead, which the
+// list leaves empty: selecting every row there walks every row, far beyond
+// a frame at 100,000 rows. `selection` and `names` must outlive the view.
 GtkWidget* NewListTreeView(RowSelection& selection, const RowNames& names);
 
 // A text renderer for the view's one column: assistive technology reads
