@@ -189,10 +189,15 @@ void VirtualListBox::RedrawRows() {
 
 void VirtualListBox::PaintNow() {
     // A screen reader asks about every change it is told of, and the main
-    // loop answers such questions before it paints: drawn and sent first,
-    // a key's change shows before the reader has its answers.
+    // loop answers such questions before it lays out and paints: laid out
+    // (the scroll bar's slider too), drawn and sent first, a key's change
+    // shows before the reader has its answers.
     GdkWindow* rows = gtk_tree_view_get_bin_window(tree_);
     if (rows != nullptr && gtk_widget_get_mapped(GTK_WIDGET(tree_))) {
+        GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(tree_));
+        if (GTK_IS_CONTAINER(top)) {
+            gtk_container_check_resize(GTK_CONTAINER(top));
+        }
         G_GNUC_BEGIN_IGNORE_DEPRECATIONS
         gdk_window_process_updates(rows, FALSE);
         G_GNUC_END_IGNORE_DEPRECATIONS
