@@ -61,13 +61,14 @@ double TimeKey(XDisplay& x, KeySym key, bool control = false) {
 }  // namespace
 
 LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefix,
-                     const fs::path& home, bool keys) {
+                     const fs::path& home, bool keys, const std::string& bus) {
     // GTK's animations (gliding scrolls, fading scroll bars) off, so that a
     // figure ends with the program's own repaint.
     fs::create_directories(home / ".config" / "gtk-3.0");
     std::ofstream(home / ".config" / "gtk-3.0" / "settings.ini")
         << "[Settings]\ngtk-enable-animations=false\n";
-    // A plain session: no accessibility bus or desktop settings to wait on.
+    // A plain session: no accessibility bus (unless asked) or desktop
+    // settings to wait on.
     const std::vector<std::string> env = {
         "DISPLAY=" + x.Name(),
         "WINEPREFIX=" + prefix.string(),
@@ -77,7 +78,7 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
         "XDG_CACHE_HOME=" + (home / ".cache").string(),
         "PATH=/usr/bin:/bin",
         "LANG=C.UTF-8",
-        "NO_AT_BRIDGE=1",
+        bus.empty() ? "NO_AT_BRIDGE=1" : "DBUS_SESSION_BUS_ADDRESS=" + bus,
         "GTK_THEME=Adwaita",
         "GDK_BACKEND=x11",
         "GTK_OVERLAY_SCROLLING=0",

@@ -21,10 +21,12 @@ struct LaunchFigures {
 // Starts `program` on the game the Wine prefix `prefix` points to, with a
 // home of its own in `home`, until its window is mapped; with `keys`, then
 // presses the keys a player uses on a long list and runs the Compact
-// command (the game's cache.ini is put back afterwards).
+// command (the game's cache.ini is put back afterwards). With `bus`, the
+// address of a D-Bus session with the accessibility bus, the program speaks
+// to assistive technology there; else it does not.
 LaunchFigures Launch(XDisplay& x, const std::filesystem::path& program,
                      const std::filesystem::path& prefix, const std::filesystem::path& home,
-                     bool keys);
+                     bool keys, const std::string& bus = "");
 
 // Starts `args` with the environment `env` until the program's window is
 // mapped, then ends it: the time that took in ms, negative if no window was

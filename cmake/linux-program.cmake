@@ -19,6 +19,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DI
 
 add_executable(vorpane
   src/linux/about_dlg.cpp
+  src/linux/box_accessible.cpp
   src/linux/list_tree_view.cpp
   src/linux/main_window.cpp
   src/linux/program_icon.cpp

@@ -1,5 +1,6 @@
 #include "linux/about_dlg.h"
 
+#include "linux/box_accessible.h"
 #include "linux/template_builder.h"
 #include "ui/about_template.h"
 
@@ -7,6 +8,7 @@ CAboutDlg::CAboutDlg(wxWindow* owner)
     : wxDialog(owner, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
     BuildFromTemplate(*this, about_template::kDialog);
+    ExposeBox(*this, ATK_ROLE_DIALOG);
     CentreOnParent();
 }
 

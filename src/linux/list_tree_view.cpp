@@ -3,6 +3,7 @@
 #include <gtk/gtk-a11y.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "list/row_selection.h"
@@ -12,6 +13,7 @@ namespace {
 struct ListTreeView {
     GtkTreeView parent;
     RowSelection* selection;
+    const RowNames* names;
     // Made by GTK when something first asks; it lives as long as the view.
     AtkObject* accessible;
 };
@@ -39,6 +41,30 @@ G_DEFINE_TYPE_WITH_CODE(ListAccessible, list_accessible, GTK_TYPE_TREE_VIEW_ACCE
                                                       InitCellParent))
 
 G_DEFINE_TYPE(ListTreeView, list_tree_view, GTK_TYPE_TREE_VIEW)
+
+// A cell as assistive technology reads it: by its row's spoken name alone,
+// with no text of its own, for a screen reader would read that instead.
+struct RowCellAccessible {
+    GtkRendererCellAccessible parent;
+    // The last name asked for, kept for the caller.
+    gchar* name;
+};
+
+struct RowCellAccessibleClass {
+    GtkRendererCellAccessibleClass parent;
+};
+
+G_DEFINE_TYPE(RowCellAccessible, row_cell_accessible, GTK_TYPE_RENDERER_CELL_ACCESSIBLE)
+
+struct RowRenderer {
+    GtkCellRendererText parent;
+};
+
+struct RowRendererClass {
+    GtkCellRendererTextClass parent;
+};
+
+G_DEFINE_TYPE(RowRenderer, row_renderer, GTK_TYPE_CELL_RENDERER_TEXT)
 
 ListTreeView* ViewOf(gpointer accessible) {
     GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
@@ -72,6 +98,52 @@ int RowOfChild(gpointer accessible, int child) {
     // The view's own answer: its first children are the column headers.
     return ATK_TABLE_GET_IFACE(accessible)->get_row_at_index(ATK_TABLE(accessible), child);
 }
+
+// The caret's row, -1 for none.
+int CaretOf(GtkTreeView* view) {
+    GtkTreePath* caret = nullptr;
+    gtk_tree_view_get_cursor(view, &caret, nullptr);
+    const int row = caret != nullptr ? gtk_tree_path_get_indices(caret)[0] : -1;
+    gtk_tree_path_free(caret);
+    return row;
+}
+
+const gchar* RowCellName(AtkObject* accessible) {
+    auto* cell = reinterpret_cast<RowCellAccessible*>(accessible);
+    AtkObject* parent = atk_object_get_parent(accessible);
+    ListTreeView* view = parent != nullptr ? ViewOf(parent) : nullptr;
+    int row = -1;
+    int column = -1;
+    if (view != nullptr) {
+        gtk_cell_accessible_parent_get_cell_position(
+            GTK_CELL_ACCESSIBLE_PARENT(parent), GTK_CELL_ACCESSIBLE(accessible), &row, &column);
+    }
+    if (row < 0) {
+        return ATK_OBJECT_CLASS(row_cell_accessible_parent_class)->get_name(accessible);
+    }
+    g_free(cell->name);
+    cell->name = g_strdup(view->names->SpokenName(row).c_str());
+    return cell->name;
+}
+
+void RowCellFinalize(GObject* object) {
+    g_free(reinterpret_cast<RowCellAccessible*>(object)->name);
+    G_OBJECT_CLASS(row_cell_accessible_parent_class)->finalize(object);
+}
+
+void row_cell_accessible_class_init(RowCellAccessibleClass* type) {
+    ATK_OBJECT_CLASS(type)->get_name = RowCellName;
+    G_OBJECT_CLASS(type)->finalize = RowCellFinalize;
+}
+
+void row_cell_accessible_init(RowCellAccessible*) {}
+
+void row_renderer_class_init(RowRendererClass* type) {
+    gtk_cell_renderer_class_set_accessible_type(GTK_CELL_RENDERER_CLASS(type),
+                                                row_cell_accessible_get_type());
+}
+
+void row_renderer_init(RowRenderer*) {}
 
 void list_accessible_initialize(AtkObject* accessible, gpointer widget) {
     ATK_OBJECT_CLASS(list_accessible_parent_class)->initialize(accessible, widget);
@@ -191,13 +263,9 @@ GtkCellRendererState RendererState(GtkCellAccessibleParent* accessible, GtkCellA
         state |= GTK_CELL_RENDERER_SELECTED;
     }
     ListTreeView* view = ViewOf(accessible);
-    if (view != nullptr && gtk_widget_has_focus(GTK_WIDGET(view))) {
-        GtkTreePath* caret = nullptr;
-        gtk_tree_view_get_cursor(&view->parent, &caret, nullptr);
-        if (caret != nullptr && gtk_tree_path_get_indices(caret)[0] == row) {
-            state |= GTK_CELL_RENDERER_FOCUSED;
-        }
-        gtk_tree_path_free(caret);
+    if (view != nullptr && gtk_widget_has_focus(GTK_WIDGET(view)) &&
+        CaretOf(&view->parent) == row) {
+        state |= GTK_CELL_RENDERER_FOCUSED;
     }
     return static_cast<GtkCellRendererState>(state);
 }
@@ -210,8 +278,33 @@ gboolean StartNoSearch(GtkTreeView*) {
     return FALSE;
 }
 
+// The focused row as assistive technology learns it: the caret's.
+void AnnounceCaret(ListTreeView* view) {
+    const int caret = CaretOf(&view->parent);
+    if (view->accessible == nullptr || caret < 0 || !gtk_widget_has_focus(GTK_WIDGET(view))) {
+        return;
+    }
+    if (AtkObject* cell = atk_table_ref_at(ATK_TABLE(view->accessible), caret, 0)) {
+        g_signal_emit_by_name(view->accessible, "active-descendant-changed", cell);
+        g_object_unref(cell);
+    }
+}
+
+gboolean AnnounceCaretOnce(gpointer view) {
+    AnnounceCaret(static_cast<ListTreeView*>(view));
+    return G_SOURCE_REMOVE;
+}
+
+// Once the view's own focus event is out: a screen reader takes the last
+// it hears for the focus.
+gboolean FocusIn(GtkWidget* widget, GdkEventFocus* event) {
+    g_idle_add_full(G_PRIORITY_LOW, AnnounceCaretOnce, g_object_ref(widget), g_object_unref);
+    return GTK_WIDGET_CLASS(list_tree_view_parent_class)->focus_in_event(widget, event);
+}
+
 void list_tree_view_class_init(ListTreeViewClass* type) {
     gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(type), list_accessible_get_type());
+    GTK_WIDGET_CLASS(type)->focus_in_event = FocusIn;
     GTK_TREE_VIEW_CLASS(type)->start_interactive_search = StartNoSearch;
 }
 
@@ -219,14 +312,19 @@ void list_tree_view_init(ListTreeView*) {}
 
 }  // namespace
 
-GtkWidget* NewListTreeView(RowSelection& selection) {
+GtkWidget* NewListTreeView(RowSelection& selection, const RowNames& names) {
     auto* view = static_cast<ListTreeView*>(g_object_new(list_tree_view_get_type(), nullptr));
     view->selection = &selection;
+    view->names = &names;
     return GTK_WIDGET(view);
 }
 
+GtkCellRenderer* NewRowRenderer() {
+    return GTK_CELL_RENDERER(g_object_new(row_renderer_get_type(), nullptr));
+}
+
 void AnnounceSelectionChange(GtkTreeView* tree, int row) {
-    const auto* view = reinterpret_cast<ListTreeView*>(tree);
+    auto* view = reinterpret_cast<ListTreeView*>(tree);
     AtkObject* accessible = view->accessible;
     if (accessible == nullptr) {
         return;
@@ -255,4 +353,7 @@ void AnnounceSelectionChange(GtkTreeView* tree, int row) {
         }
     }
     g_signal_emit_by_name(accessible, "selection-changed");
+    if (row < 0) {
+        AnnounceCaret(view);
+    }
 }

@@ -7,6 +7,7 @@
 
 #include "base/utf8.h"
 #include "base/windows_1252.h"
+#include "list/entry_order.h"
 
 namespace {
 
@@ -36,6 +37,20 @@ std::string DisplayText(std::string_view bytes) {
         }
     }
     return out;
+}
+
+std::string SpokenRowName(std::string_view text, bool separator) {
+    // "2019-03-02 20:14:25.257": the date and the time to the minute, or
+    // to the second.
+    constexpr std::size_t kToMinute = 16;
+    constexpr std::size_t kToSecond = 19;
+    const std::string stamp(text.substr(0, std::min(text.size(), kTimeStampLength)));
+    if (separator) {
+        return "Download batch from " + stamp.substr(0, kToMinute);
+    }
+    const std::string name = DisplayText(EntryName(text));
+    const std::string when = stamp.substr(0, kToSecond);
+    return name.empty() ? when : name + ", " + when;
 }
 
 std::string WrapWords(std::string_view text, int width,
@@ -81,8 +96,8 @@ std::int32_t TextWidths::Of(char32_t c) {
     return at->second;
 }
 
-std::int32_t TextWidths::SlowWidth(std::string_view bytes) {
-    std::int32_t width = 0;
+std::int64_t TextWidths::SlowWidth(std::string_view bytes) {
+    std::int64_t width = 0;
     const std::string shown = DisplayText(bytes);
     for (std::size_t i = 0; i < shown.size();) {
         char32_t code = static_cast<unsigned char>(shown[i]);
@@ -93,8 +108,8 @@ std::int32_t TextWidths::SlowWidth(std::string_view bytes) {
     return width;
 }
 
-double TextWidths::Width(std::string_view bytes) {
-    std::int32_t width = 0;
+std::int64_t TextWidths::Width(std::string_view bytes) {
+    std::int64_t width = 0;
     std::int32_t unknown = 0;
     for (const char c : bytes) {
         const std::int32_t advance = bytes_[static_cast<unsigned char>(c)];
@@ -104,18 +119,19 @@ double TextWidths::Width(std::string_view bytes) {
     if (unknown < 0) {
         width = SlowWidth(bytes);
     }
-    return width / 1024.0;
+    return width;
 }
 
 int TextWidths::Widest(int count, const std::function<std::string_view(int)>& text, double& width) {
     int widest = -1;
-    width = 0;
+    std::int64_t most = 0;
     for (int i = 0; i < count; ++i) {
-        const double w = Width(text(i));
-        if (widest < 0 || w > width) {
+        const std::int64_t w = Width(text(i));
+        if (widest < 0 || w > most) {
             widest = i;
-            width = w;
+            most = w;
         }
     }
+    width = static_cast<double>(most) / 1024;
     return widest;
 }

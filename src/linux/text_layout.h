@@ -16,6 +16,11 @@
 // code page. A NUL byte, which would end the text for GTK, shows as U+FFFD.
 std::string DisplayText(std::string_view bytes);
 
+// What a screen reader says for a row of the list, `text` being its entry:
+// a file row by its name first, then its time stamp to the second; a
+// separator row (`separator`) as the download batch it opens, to the minute.
+std::string SpokenRowName(std::string_view text, bool separator);
+
 // Breaks a label at its spaces into lines no wider than `width` where it can,
 // as a multi-line push button does; a word wider than that keeps a line of
 // its own.
@@ -31,8 +36,6 @@ class TextWidths {
     using Advance = std::function<double(char32_t)>;
     explicit TextWidths(Advance advance) : advance_(std::move(advance)) {}
 
-    // The width of the bytes as shown (DisplayText).
-    double Width(std::string_view bytes);
     // The index of the widest of `count` texts, -1 for none; its width in
     // `width`.
     int Widest(int count, const std::function<std::string_view(int)>& text, double& width);
@@ -40,9 +43,12 @@ class TextWidths {
     void Forget();
 
   private:
-    // In 1/1024 pixel: integer sums are the fast part of a pass.
+    // The width of the bytes as shown (DisplayText), in 1/1024 pixel: integer
+    // sums are the fast part of a pass. 64 bits, for a row of a million
+    // characters is wider than 2^31 of them.
+    std::int64_t Width(std::string_view bytes);
     std::int32_t Of(char32_t c);
-    std::int32_t SlowWidth(std::string_view bytes);
+    std::int64_t SlowWidth(std::string_view bytes);
 
     Advance advance_;
     // By byte, for ASCII, by far the most common: below 0 for a byte not

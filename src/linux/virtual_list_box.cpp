@@ -41,7 +41,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
                                    GTK_POLICY_AUTOMATIC);
     GTKScrolledWindowSetBorder(m_widget, wxBORDER_SUNKEN);
 
-    tree_ = GTK_TREE_VIEW(NewListTreeView(selection_));
+    tree_ = GTK_TREE_VIEW(NewListTreeView(selection_, *this));
     gtk_tree_view_set_headers_visible(tree_, FALSE);
     // No type-ahead; the view itself opens no search box.
     gtk_tree_view_set_enable_search(tree_, FALSE);
@@ -50,7 +50,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     gtk_tree_selection_set_select_function(selection, &VirtualListBox::NeverSelect, nullptr,
                                            nullptr);
 
-    GtkCellRenderer* cell = gtk_cell_renderer_text_new();
+    GtkCellRenderer* cell = NewRowRenderer();
     column_ = gtk_tree_view_column_new();
     gtk_tree_view_column_pack_start(column_, cell, TRUE);
     gtk_tree_view_column_set_cell_data_func(column_, cell, &VirtualListBox::DrawRow, this, nullptr);
@@ -154,6 +154,15 @@ void VirtualListBox::DrawRow(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeM
     }
 }
 
+std::string VirtualListBox::SpokenName(int row) const {
+    if (list_ == nullptr || row < 0 || row >= list_->Count()) {
+        return std::string();
+    }
+    // A separator is the one row without a record.
+    std::string record;
+    return SpokenRowName(list_->Text(row), !list_->RecordInto(row, record));
+}
+
 gboolean VirtualListBox::NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean,
                                      gpointer) {
     // GTK would select with the caret, and unselect every other row.
@@ -161,20 +170,40 @@ gboolean VirtualListBox::NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePa
 }
 
 void VirtualListBox::RedrawRow(int row) {
-    AnnounceSelectionChange(tree_, row);
     GtkTreeModel* model = gtk_tree_view_get_model(tree_);
     GtkTreeIter iter;
-    if (model == nullptr || !gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) {
-        return;
+    if (model != nullptr && gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) {
+        GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+        gtk_tree_model_row_changed(model, path, &iter);
+        gtk_tree_path_free(path);
+        PaintNow();
     }
-    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
-    gtk_tree_model_row_changed(model, path, &iter);
-    gtk_tree_path_free(path);
+    AnnounceSelectionChange(tree_, row);
 }
 
 void VirtualListBox::RedrawRows() {
-    AnnounceSelectionChange(tree_, -1);
     gtk_widget_queue_draw(GTK_WIDGET(tree_));
+    PaintNow();
+    AnnounceSelectionChange(tree_, -1);
+}
+
+void VirtualListBox::PaintNow() {
+    // A screen reader asks about every change it is told of, and the main
+    // loop answers such questions before it lays out and paints: laid out
+    // (the scroll bar's slider too), drawn and sent first, a key's change
+    // shows before the reader has its answers.
+    GdkWindow* rows = gtk_tree_view_get_bin_window(tree_);
+    if (rows != nullptr && gtk_widget_get_mapped(GTK_WIDGET(tree_))) {
+        GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(tree_));
+        if (GTK_IS_CONTAINER(top)) {
+            gtk_container_check_resize(GTK_CONTAINER(top));
+        }
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gdk_window_process_updates(rows, FALSE);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        // Sent now, not when the main loop comes back to the display.
+        gdk_display_flush(gdk_window_get_display(rows));
+    }
 }
 
 int VirtualListBox::Caret() const {
@@ -195,6 +224,7 @@ void VirtualListBox::SetCaret(int row) {
     ScrollIntoView(path);
     gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
     gtk_tree_path_free(path);
+    PaintNow();
 }
 
 void VirtualListBox::ScrollIntoView(GtkTreePath* path) {

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include "linux/list_tree_view.h"
 #include "linux/text_layout.h"
 #include "list/row_selection.h"
 
@@ -15,7 +16,7 @@ class CacheList;
 // its selection holds; assistive technology is told the same. GTK's own
 // selection, which walks every row to select all, stays empty. Nothing is
 // made per row.
-class VirtualListBox final : public wxControl {
+class VirtualListBox final : public wxControl, private RowNames {
   public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
     ~VirtualListBox() override;
@@ -55,12 +56,15 @@ class VirtualListBox final : public wxControl {
 
   private:
     static gboolean NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean, gpointer);
+    // Draws what changed in the rows at once.
+    void PaintNow();
     // Scrolls at once, as little as brings the row into sight.
     void ScrollIntoView(GtkTreePath* path);
     // Shows a model of the list's rows, or of none.
     void SetModel(GtkTreeModel* model);
     static void DrawRow(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model,
                         GtkTreeIter* iter, gpointer self);
+    std::string SpokenName(int row) const override;
     // The advance of a character in the view's font, in pixels.
     double Advance(char32_t c) const;
 

@@ -8,8 +8,23 @@
 
 #include <gtk/gtk.h>
 
+#include "linux/box_accessible.h"
 #include "linux/text_layout.h"
 #include "linux/virtual_list_box.h"
+
+namespace {
+
+// The message box, told to assistive technology as an alert.
+class AlertBox final : public wxGenericMessageDialog {
+  public:
+    using wxGenericMessageDialog::wxGenericMessageDialog;
+
+  protected:
+    // The one hook between making the window and showing it.
+    void AddMessageDialogCheckBox(wxSizer*) override { ExposeBox(*this, ATK_ROLE_ALERT); }
+};
+
+}  // namespace
 
 wxString ToDisplay(const std::string& bytes) {
     return wxString::FromUTF8(DisplayText(bytes));
@@ -39,7 +54,7 @@ BoxButton WxMessageBoxes::Show(const std::string& text, const std::string& capti
     }
     wxWindow* parent = owner_.IsShown() ? &owner_ : nullptr;
     // The toolkit's own GTK box shows no icon; this one shows the style's.
-    wxGenericMessageDialog box(parent, ToDisplay(text), ToDisplay(caption), flags | wxCENTRE);
+    AlertBox box(parent, ToDisplay(text), ToDisplay(caption), flags | wxCENTRE);
     // An empty caption stays empty rather than becoming the toolkit's default.
     box.SetTitle(ToDisplay(caption));
     if (style == BoxStyle::Confirmation) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,14 @@ TEST(WrapWords, BreaksAtSpacesWithinTheWidthAndLeavesLongWordsWhole) {
     EXPECT_EQ(WrapWords("", 5, chars), "");
 }
 
+// The width of one text, through the only question the view asks.
+double WidthOf(TextWidths& widths, const std::string& text) {
+    double width = -1;
+    widths.Widest(
+        1, [&](int) { return std::string_view(text); }, width);
+    return width;
+}
+
 TEST(TextWidths, FindsTheWidestAsShownNotTheLongestInBytes) {
     std::vector<char32_t> asked;
     TextWidths widths([&](char32_t c) {
@@ -56,11 +65,34 @@ TEST(TextWidths, FindsTheWidestAsShownNotTheLongestInBytes) {
                   width),
               1);
     EXPECT_EQ(width, 10.5);
-    EXPECT_EQ(widths.Width(texts[2]), 4.0);
-    EXPECT_EQ(widths.Width(texts[3]), 4.0);
-    EXPECT_EQ(widths.Width(texts[4]), 5.0);
+    EXPECT_EQ(WidthOf(widths, texts[2]), 4.0);
+    EXPECT_EQ(WidthOf(widths, texts[3]), 4.0);
+    EXPECT_EQ(WidthOf(widths, texts[4]), 5.0);
     // Each character is asked of the font once.
     EXPECT_EQ(asked, (std::vector<char32_t>{U'i', U'W', U'\u20ac', U'a', U'\ufffd'}));
+}
+
+TEST(TextWidths, MeasuresRowsWiderThanTwoToThe31OfTheirUnits) {
+    TextWidths widths([](char32_t) { return 8.0; });
+    // 300,000 characters of 8 pixels, as ASCII and the slow way.
+    EXPECT_EQ(WidthOf(widths, std::string(300000, 'W')), 2400000.0);
+    EXPECT_EQ(WidthOf(widths, std::string(300000, '\xe9')), 2400000.0);
+}
+
+TEST(SpokenRowName, PutsTheNameFirstAndCallsASeparatorADownloadBatch) {
+    const std::vector<std::tuple<std::string, bool, std::string>> cases = {
+        {"2019-03-02 20:14:25.257    GravelBots.u", false, "GravelBots.u, 2019-03-02 20:14:25"},
+        {"2020-11-21 19:02:07.001    ----------------", true,
+         "Download batch from 2020-11-21 19:02"},
+        // A file may carry the separator's hyphens as its name.
+        {"2020-11-21 19:02:07.001    ----------------", false,
+         "----------------, 2020-11-21 19:02:07"},
+        {"2019-03-02 20:14:25.257    Gr\xfcn.utx", false, "Gr\xc3\xbcn.utx, 2019-03-02 20:14:25"},
+        {"2019-03-02 20:14:25.257    ", false, "2019-03-02 20:14:25"},
+    };
+    for (const auto& [text, separator, spoken] : cases) {
+        EXPECT_EQ(SpokenRowName(text, separator), spoken) << text;
+    }
 }
 
 }  // namespace
