@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +12,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "base/ascii.h"
@@ -21,6 +19,7 @@
 #include "platform/path_separator.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/spread_work.h"
 
 namespace fs = std::filesystem;
 
@@ -421,28 +420,9 @@ PrefixFinding Examine(const fs::path& prefix) {
 // registry file is megabytes to look through, and another core can take
 // the next one. Where no thread can be started, this one does it all.
 std::vector<PrefixFinding> ExamineAll(const std::vector<fs::path>& prefixes) {
-    constexpr unsigned kMostThreads = 4;
     std::vector<PrefixFinding> findings(prefixes.size());
-    std::atomic<std::size_t> next{0};
-    const auto drain = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < prefixes.size();) {
-            findings[i] = Examine(prefixes[i]);
-        }
-    };
-    const unsigned wanted = std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
-    const std::size_t helpers = std::min<std::size_t>(wanted - 1, prefixes.size() / 4);
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < helpers; ++i) {
-        try {
-            threads.emplace_back(drain);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    drain();
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    SpreadWork(prefixes.size(), 1, 1, 4,
+               [&](std::size_t i) { findings[i] = Examine(prefixes[i]); });
     return findings;
 }
 

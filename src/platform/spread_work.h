@@ -1,0 +1,40 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+// Runs `work(i)` for each i in [0, count), `slice` at a time, on this thread
+// and a few more: as many threads in all as cores, within [leastThreads,
+// mostThreads], and no helper for less than a slice. Where no thread can be
+// started, this one does it all.
+template <typename Work>
+void SpreadWork(std::size_t count, std::size_t slice, unsigned leastThreads, unsigned mostThreads,
+                const Work& work) {
+    std::atomic<std::size_t> next{0};
+    const auto drain = [&] {
+        for (std::size_t begin; (begin = next.fetch_add(slice)) < count;) {
+            for (std::size_t i = begin, end = std::min(count, begin + slice); i < end; ++i) {
+                work(i);
+            }
+        }
+    };
+    const unsigned wanted =
+        std::clamp(std::thread::hardware_concurrency(), leastThreads, mostThreads);
+    const std::size_t helpers = std::min<std::size_t>(wanted - 1, count / slice);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(drain);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    drain();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+}
