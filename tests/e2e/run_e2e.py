@@ -11,6 +11,7 @@ then do on disk.
     tests/e2e/run_e2e.py build-win32/Vorpane.EXE <wine prefix>
 """
 
+import contextlib
 import datetime
 import glob
 import os
@@ -241,7 +242,7 @@ def lutris_home(x, program, reader):
         f.write("game:\n  exe: %s/System/UnrealTournament.exe\n  prefix: %s\n"
                 "system: {}\nwine:\n  version: lutris-7.2\n" % (game.dir, prefix))
     proc = x.start([program.program, "--verbose"], env={"HOME": home, "WINEPREFIX": ""})
-    try:
+    with running(x, proc, game):
         x.wait_window(MAIN)
         x.wait_active(MAIN)
         others = [t for t in x.titles() if t != MAIN]
@@ -259,12 +260,22 @@ def lutris_home(x, program, reader):
         told = x.output(proc)
         if "vorpane: chose %s: the only prefix" % prefix not in told:
             raise AssertionError("--verbose told:\n" + told)
+
+
+@contextlib.contextmanager
+def running(x, proc, game):
+    """Says which windows were open when a step failed; then the program
+    and its game are gone whatever happened."""
+    try:
+        yield
     except Exception:
         print("windows open: %r" % x.titles())
         raise
     finally:
         if proc.poll() is None:
             proc.kill()
+        if os.path.exists(game.path("Cache/cache.ini")):
+            os.chmod(game.path("Cache/cache.ini"), 0o644)
         shutil.rmtree(game.root, ignore_errors=True)
 
 
@@ -286,7 +297,7 @@ def run(x, program, entry, steps, reader):
     program.register(x, {"no key": None, "no value": ""}.get(entry, game.dir))
     proc = program.start(x)
     shown = False
-    try:
+    with running(x, proc, game):
         for step in steps:
             if isinstance(step[0], tuple):
                 # A row of the key table: the key, then what a screen reader
@@ -302,14 +313,6 @@ def run(x, program, entry, steps, reader):
                 if reader:
                     reader.attach(proc.pid)
             do_step(x, program, game, proc, reader, step)
-    except Exception:
-        print("windows open: %r" % x.titles())
-        raise
-    finally:
-        if proc.poll() is None:
-            proc.kill()
-        os.chmod(game.path("Cache/cache.ini"), 0o644)
-        shutil.rmtree(game.root, ignore_errors=True)
 
 
 def do_step(x, program, game, proc, reader, step):
