@@ -64,7 +64,7 @@ TEST_F(Compact, KeepsTheFormOfTheIndex) {
          Utf16File(u"[Cache]\r\nA=Città.unr\r\nB=\U0001D11E\u03A9.utx\r\n\r\n")},
         {Utf16File(u"A=a.unr\r\nB=b.utx\r\n") + "x", {"a.unr", "b.utx"}, ""},
         {Utf16File(u"A=a.unr\r\nB=b\xDC00.utx\r\n"), {"a.unr"}, ""},
-        {"\xFE\xFF" + std::string("\0A\0=\0a\0\r\0\n", 12), {}, ""},
+        {"\xFE\xFF" + std::string("\0A\0=\0a\0\r\0\n", 10), {}, ""},
         {bom + "A=a.unr\r\nB=b\xC3.utx\r\n", {"a.unr"}, ""},
     };
     for (const Row& row : rows) {
