@@ -7,6 +7,7 @@
 #include "cache/cache_index_file.h"
 #include "cache/download_batches.h"
 #include "list/entry_order.h"
+#include "platform/background_priority.h"
 #include "platform/file_system.h"
 
 EarlyRefresh::EarlyRefresh(InstallationRegistry& registry, std::unique_ptr<FileSystem> files,
@@ -47,6 +48,9 @@ std::optional<EarlyIndex> EarlyRefresh::TakeIndex() {
 }
 
 void EarlyRefresh::Run() {
+    // The toolkit starts meanwhile on the main thread: this pass takes the
+    // cores it leaves, and all of them once the window waits for it.
+    RunAtBackgroundPriority();
     std::optional<std::string> folder = givenFolder_;
     if (!folder) {
         entry_ = registry_.ReadGameFolderEntry();

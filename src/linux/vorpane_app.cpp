@@ -2,6 +2,8 @@
 
 #include <wx/log.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -99,6 +101,10 @@ int main(int argc, char** argv) {
     if (line.verbose) {
         TellWhereTheGameIs(gameDir);
     }
+    // The first list is built on the worker below, every later one on this
+    // thread: with one arena for all threads, a rebuilt list reuses what the
+    // first one freed, rather than growing the process by a list.
+    mallopt(M_ARENA_MAX, 1);
     // The game's entry and its index are read while the toolkit starts.
     WinePrefixesRegistry registry;
     EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerCacheFolder());

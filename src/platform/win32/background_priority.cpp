@@ -1,0 +1,7 @@
+#include "platform/background_priority.h"
+
+#include <windows.h>
+
+void RunAtBackgroundPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
