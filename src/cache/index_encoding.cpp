@@ -1,6 +1,7 @@
 #include "cache/index_encoding.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/utf8.h"
 #include "base/windows_1252.h"
@@ -76,6 +77,12 @@ bool SameTextForm(IndexEncoding a, IndexEncoding b) {
 }
 
 bool IndexDecoder::Decode(std::string_view bytes, std::string& out) {
+    // A character cut off at the end of the last piece goes in front.
+    std::string joined;
+    if (!pending_.empty()) {
+        joined = std::exchange(pending_, {}) + std::string(bytes);
+        bytes = joined;
+    }
     switch (encoding_) {
         case IndexEncoding::Bytes:
             out.append(bytes);
@@ -91,12 +98,6 @@ bool IndexDecoder::Decode(std::string_view bytes, std::string& out) {
 }
 
 bool IndexDecoder::DecodeUtf8(std::string_view bytes, std::string& out) {
-    std::string joined;
-    if (!pending_.empty()) {
-        joined = pending_ + std::string(bytes);
-        bytes = joined;
-        pending_.clear();
-    }
     std::size_t i = 0;
     while (i < bytes.size()) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
@@ -124,12 +125,6 @@ bool IndexDecoder::DecodeUtf8(std::string_view bytes, std::string& out) {
 }
 
 bool IndexDecoder::DecodeUtf16(std::string_view bytes, std::string& out) {
-    std::string joined;
-    if (!pending_.empty()) {
-        joined = pending_ + std::string(bytes);
-        bytes = joined;
-        pending_.clear();
-    }
     const auto unitAt = [&](std::size_t i) {
         return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
