@@ -2,6 +2,7 @@
 
 #include <wx/dialog.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -24,15 +25,26 @@
 // The game's entry from the Wine prefixes, searched only when it is asked
 // for: with a game folder given on the command line none of their files is
 // read. The environment is read when made, so that the search may run on
-// another thread while the toolkit changes the environment.
+// another thread while the toolkit changes the environment. Told, it says
+// on standard error where it looked and which prefix it chose.
 class WinePrefixesRegistry final : public InstallationRegistry {
   public:
-    WinePrefixesRegistry() : winePrefix_(Variable("WINEPREFIX")), home_(Variable("HOME")) {}
+    explicit WinePrefixesRegistry(bool tell = false)
+        : winePrefix_(Variable("WINEPREFIX")), home_(Variable("HOME")), tell_(tell) {}
 
     InstallationEntry ReadGameFolderEntry() override {
-        return WineRegistry(WinePrefixesToSearch(winePrefix_ ? winePrefix_->c_str() : nullptr,
-                                                 home_ ? home_->c_str() : nullptr))
-            .ReadGameFolderEntry();
+        const PrefixSearch search =
+            WineRegistry(WinePrefixesToSearch(winePrefix_ ? winePrefix_->c_str() : nullptr,
+                                              home_ ? home_->c_str() : nullptr))
+                .Search();
+        if (tell_) {
+            if (winePrefix_ && !winePrefix_->empty()) {
+                std::fputs("vorpane: WINEPREFIX is set: no other prefix is searched\n", stderr);
+            }
+            std::fputs(search.account.c_str(), stderr);
+            std::fflush(stderr);
+        }
+        return search.entry;
     }
 
   private:
@@ -43,6 +55,7 @@ class WinePrefixesRegistry final : public InstallationRegistry {
 
     std::optional<std::string> winePrefix_;
     std::optional<std::string> home_;
+    bool tell_;
 };
 
 // The cache folder of an installation the player names: the native Linux

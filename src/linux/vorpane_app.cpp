@@ -5,7 +5,6 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -13,8 +12,6 @@
 
 #include "app/command_line.h"
 #include "linux/main_window.h"
-#include "platform/posix/wine_prefixes.h"
-#include "platform/posix/wine_registry.h"
 
 // main() is our own: the command line is read before the toolkit starts, so
 // that --help and --version answer without a display.
@@ -62,22 +59,6 @@ int Print(const std::string& text) {
     return 0;
 }
 
-// For --verbose, before the toolkit starts: where the game was looked for
-// and which prefix it is taken from. The window's own search of the same
-// files comes to the same choice.
-void TellWhereTheGameIs(const std::optional<std::string>& gameDir) {
-    if (gameDir) {
-        std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n", gameDir->c_str());
-        return;
-    }
-    const char* winePrefix = std::getenv("WINEPREFIX");
-    if (winePrefix != nullptr && *winePrefix != '\0') {
-        std::fputs("vorpane: WINEPREFIX is set: no other prefix is searched\n", stderr);
-    }
-    std::fputs(WineRegistry(WinePrefixesToSearch()).Search().account.c_str(), stderr);
-    std::fflush(stderr);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,15 +79,16 @@ int main(int argc, char** argv) {
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
     }
-    if (line.verbose) {
-        TellWhereTheGameIs(gameDir);
+    if (line.verbose && gameDir) {
+        std::fprintf(stderr, "vorpane: the game folder given with --game: %s\n", gameDir->c_str());
     }
     // The first list is built on the worker below, every later one on this
     // thread: with one arena for all threads, a rebuilt list reuses what the
     // first one freed, rather than growing the process by a list.
     mallopt(M_ARENA_MAX, 1);
-    // The game's entry and its index are read while the toolkit starts.
-    WinePrefixesRegistry registry;
+    // The game's entry and its index are read while the toolkit starts;
+    // --verbose tells then where the game was looked for.
+    WinePrefixesRegistry registry(line.verbose);
     EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerCacheFolder());
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
