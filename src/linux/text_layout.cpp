@@ -11,32 +11,18 @@
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 }  // namespace
 
 std::string DisplayText(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    if (IsValidUtf8(bytes)) {
-        for (const char c : bytes) {
-            if (c == '\0') {
-                AppendUtf8(out, kReplacement);
-            } else {
-                out.push_back(c);
-            }
-        }
-        return out;
+    std::string text = Utf8FromGameText(bytes);
+    // GTK would end the text at a NUL: it shows as U+FFFD instead.
+    for (std::size_t at = 0; (at = text.find('\0', at)) != std::string::npos;) {
+        text.replace(at, 1, kReplacement);
+        at += kReplacement.size();
     }
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, Windows1252CodePoint(byte));
-        }
-    }
-    return out;
+    return text;
 }
 
 std::string SpokenRowName(std::string_view text, bool separator) {
