@@ -6,6 +6,8 @@
 
 #include "base/file_error.h"
 #include "base/file_time.h"
+#include "base/utf8.h"
+#include "base/windows_1252.h"
 #include "cache/cache_index_file.h"
 #include "cache/cache_record.h"
 #include "list/cache_list.h"
@@ -46,14 +48,28 @@ struct IndexedFiles {
     }
 };
 
+// For a system that names files by UTF-8 text, the bytes of an unmarked
+// line become that text once, here; the bytes are kept for writing back.
+void ConvertLine(std::string& line, IndexReading& reading) {
+    if (!IsValidUtf8(line)) {
+        std::string text = Utf8FromGameText(line);
+        reading.bytesOfConverted.try_emplace(text, std::move(line));
+        line = std::move(text);
+    }
+}
+
 // Reads up to a batch of lines that name a cache file; false at the end.
-bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
+bool ReadBatch(CacheIndexFile& index, FileSystem& files, std::string& line, IndexedFiles& batch,
+               IndexReading& reading) {
     batch.count = 0;
     batch.unnamed.clear();
     IndexEntry entry;
     while (batch.count < kBatchLines) {
         if (!index.ReadIndexLine(line)) {
             return false;
+        }
+        if (index.Encoding() == IndexEncoding::Bytes && files.TakesUtf8Names()) {
+            ConvertLine(line, reading);
         }
         if (!ParseIndexLine(line, entry)) {
             continue;
@@ -119,12 +135,13 @@ std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& 
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading) {
     reading.leftOut.clear();
+    reading.bytesOfConverted.clear();
     IndexedFiles batch;
     std::string line;
     std::optional<FileError> failure;
     for (bool more = true; more && !failure;) {
         try {
-            more = ReadBatch(index, line, batch);
+            more = ReadBatch(index, files, line, batch, reading);
         } catch (const FileError& error) {
             // The list keeps what was read before the failure.
             failure = error;
@@ -137,7 +154,31 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
     }
     list.SortAppended();
     reading.encoding = index.Encoding();
+    reading.linesConverted = reading.encoding == IndexEncoding::Bytes && files.TakesUtf8Names();
     if (failure) {
         throw *failure;
     }
+}
+
+std::string_view LineAsListed(const IndexReading& reading, std::string_view line,
+                              std::string& scratch) {
+    if (!reading.linesConverted || IsValidUtf8(line)) {
+        return line;
+    }
+    scratch = Utf8FromGameText(line);
+    return scratch;
+}
+
+IndexEntry EntryAsRead(const IndexReading& reading, const IndexEntry& listed,
+                       std::string& scratch) {
+    if (reading.bytesOfConverted.empty()) {
+        return listed;
+    }
+    scratch.assign(listed.key).append("=").append(listed.name);
+    const auto read = reading.bytesOfConverted.find(scratch);
+    IndexEntry entry = listed;
+    if (read != reading.bytesOfConverted.end()) {
+        ParseIndexLine(read->second, entry);
+    }
+    return entry;
 }

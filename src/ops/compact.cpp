@@ -111,8 +111,10 @@ CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& las
     DecidedLines decided(list, lastRefresh.leftOut, cacheDir, prefixLen);
     std::vector<std::string> undecided;
     IndexEntry entry;
+    std::string scratch;
     for (std::string line; index.ReadIndexLine(line);) {
-        if (ParseIndexLine(line, entry) && !decided.Take(line)) {
+        if (ParseIndexLine(line, entry) &&
+            !decided.Take(LineAsListed(lastRefresh, line, scratch))) {
             undecided.push_back(line);
         }
     }
@@ -126,7 +128,11 @@ CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& las
     std::string entryRecord;
     for (int i = 0; i < list.Count(); ++i) {
         if (list.RecordInto(i, entryRecord)) {
-            index.WriteIndexEntry(KeyOf(entryRecord, cacheDir), EntryName(list.Text(i), prefixLen));
+            // In the bytes the file held: a converted name is not converted back.
+            entry = EntryAsRead(lastRefresh,
+                                {KeyOf(entryRecord, cacheDir), EntryName(list.Text(i), prefixLen)},
+                                scratch);
+            index.WriteIndexEntry(entry.key, entry.name);
         }
     }
     for (const std::string& line : undecided) {

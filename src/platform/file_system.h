@@ -58,6 +58,12 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
+    // Whether files are named by characters in UTF-8 (Windows, through its
+    // wide functions) rather than by bytes (Linux): then the names of an
+    // unmarked index are read as text (base/windows_1252.h) before they
+    // reach the system.
+    virtual bool TakesUtf8Names() const { return false; }
+
     // Paths given from now on are in `form`.
     virtual void UseTextForm(TextForm) {}
     // `text` in `from` spelt in `to`.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/early_refresh.h"
@@ -17,7 +18,8 @@ class EarlyRefreshTest : public DialogFixture {
         game.AddCacheFile("A", 400'000, "2001-08-12 06:35:48.250");
         game.AddCacheFile("B", 1, "2001-08-12 06:36:00.000");
         game.AddCacheFile("C", 1, "2003-01-01 00:00:00.000");
-        game.WriteIndex("[Cache]\r\nA=a.unr\r\nB=b.utx\r\nGONE=g.unr\r\nC=c.umx\r\n");
+        // Windows-1252, as the game writes it: Windows lists it as text.
+        game.WriteIndex("[Cache]\r\nA=a\xE9.unr\r\nB=b.utx\r\nGONE=g.unr\r\nC=c.umx\r\n");
     }
 
     // The rows a window shows that reads everything itself.
@@ -42,19 +44,34 @@ class EarlyRefreshTest : public DialogFixture {
 };
 
 TEST_F(EarlyRefreshTest, TheAdoptedListIsThePlainRefreshs) {
-    const std::vector<std::string> plain = PlainRows(files());
-    EarlyRefresh early(registry, MakeNativeFileSystem(), std::nullopt, nullptr);
-    // Were the window to read cache.ini itself, it would fail.
-    FaultyFileSystem unread(files());
-    unread.goodReads = 0;
-    fileSystem = &unread;
-    OpenWith(early);
-    EXPECT_EQ(Texts(), plain);
-    EXPECT_TRUE(boxes.shown.empty());
-    // And it compacts as after its own refresh: the missing file's line goes.
-    unread.goodReads = -1;
-    window_->RunHandler(&CVorpaneDlg::OnCompact);
-    EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\nA=a.unr\r\nB=b.utx\r\nC=c.umx\r\n\r\n");
+    for (const bool utf8Names : {false, true}) {
+        SCOPED_TRACE(utf8Names);
+        game.WriteIndex("[Cache]\r\nA=a\xE9.unr\r\nB=b.utx\r\nGONE=g.unr\r\nC=c.umx\r\n");
+        FaultyFileSystem named(files());
+        named.utf8Names = utf8Names;
+        const std::vector<std::string> plain = PlainRows(named);
+        const std::string shownName = named.TakesUtf8Names() ? "a\u00E9.unr" : "a\xE9.unr";
+        EXPECT_TRUE(std::any_of(plain.begin(), plain.end(),
+                                [&](const std::string& row) { return row.ends_with(shownName); }));
+        auto earlyFiles = std::make_unique<FaultyFileSystem>(files());
+        earlyFiles->utf8Names = utf8Names;
+        EarlyRefresh early(registry, std::move(earlyFiles), std::nullopt, nullptr);
+        // Were the window to read cache.ini itself, it would fail.
+        FaultyFileSystem unread(files());
+        unread.utf8Names = utf8Names;
+        unread.goodReads = 0;
+        fileSystem = &unread;
+        OpenWith(early);
+        EXPECT_EQ(Texts(), plain);
+        EXPECT_TRUE(boxes.shown.empty());
+        // And it compacts as after its own refresh: the missing file's line
+        // goes, the others stay in their bytes.
+        unread.goodReads = -1;
+        window_->RunHandler(&CVorpaneDlg::OnCompact);
+        EXPECT_EQ(ReadWholeFile(game.IndexPath()),
+                  "[Cache]\r\nA=a\xE9.unr\r\nB=b.utx\r\nC=c.umx\r\n\r\n");
+        fileSystem = nullptr;
+    }
 }
 
 TEST_F(EarlyRefreshTest, AnotherFolderIsReadByTheWindow) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/windows_1252.h"
 #include "cache/cache_index_file.h"
 #include "ops/ops_fixture.h"
 #include "support/faulty_file_system.h"
@@ -53,8 +54,9 @@ TEST_F(Compact, KeepsTheFormOfTheIndex) {
         std::string compacted;  // empty: left as it was, and said so
     };
     const Row rows[] = {
+        // As the system names files: by the bytes, or by their text.
         {"A=Citt\xE0.unr\r\nG=Gone.unr\r\nB=b.utx\r\n",
-         {"Citt\xE0.unr", "b.utx"},
+         {files().TakesUtf8Names() ? "Città.unr" : "Citt\xE0.unr", "b.utx"},
          "[Cache]\r\nA=Citt\xE0.unr\r\nB=b.utx\r\n\r\n"},
         {bom + "A=Città.unr\r\nG=Gone.unr\r\nB=b.utx\r\n",
          {"Città.unr", "b.utx"},
@@ -88,6 +90,45 @@ TEST_F(Compact, KeepsTheFormOfTheIndex) {
                   row.compacted.empty() ? row.index : row.compacted);
         EXPECT_EQ(boxes.shown.size(), row.compacted.empty() ? 1u : 0u) << row.index;
     }
+}
+
+// For Windows, an unmarked index's lines are text (valid UTF-8 as it is,
+// else Windows-1252, whose five unassigned bytes keep their C1 code points)
+// once, where they are read; Compact writes back the very bytes.
+TEST_F(Compact, AnUnmarkedIndexIsListedAsTextAndWrittenBackAsItsBytes) {
+    const std::pair<std::string, std::string> lines[] = {
+        {"A=\x81\x8D\x8F\x90\x9D.unr", "\u0081\u008D\u008F\u0090\u009D.unr"},
+        {"B=Citt\xE0.unr", "Città.unr"},
+        {"C=Città.unr", "Città.unr"},
+        {"D=\x80 \x9F\xFF.utx", "€ Ÿÿ.utx"},
+        // Not UTF-8 as a whole: every byte is Windows-1252.
+        {"E=\xC3\xA0\xE0.umx", "Ã\u00A0à.umx"},
+        {"\xC9=\xC9.uax", "É.uax"},
+    };
+    FaultyFileSystem windows(files());
+    windows.utf8Names = true;
+    fileSystem = &windows;
+    std::string index = "[Cache]\r\n";
+    std::vector<std::string> shown;
+    for (int i = 0; i < static_cast<int>(std::size(lines)); ++i) {
+        const auto& [line, name] = lines[i];
+        const std::string key = Utf8FromGameText(line.substr(0, line.find('=')));
+        game.AddCacheFile(key, 1, "2001-01-01 00:00:0" + std::to_string(i) + ".000");
+        index += line + "\r\n";
+        shown.push_back(name);
+    }
+    game.WriteIndex(index + "G=Gone\xE0.unr\r\n");
+    ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+    std::vector<std::string> names;
+    for (const std::string& text : Texts()) {
+        names.push_back(text.substr(kEntryPrefixLength));
+    }
+    EXPECT_EQ(names, shown);
+    // The game adds a line meanwhile, in its own bytes.
+    std::ofstream(game.IndexPath(), std::ios::app | std::ios::binary) << "N=N\xE9.unr\r\n";
+    ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()), index + "N=N\xE9.unr\r\n\r\n");
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 // The game turns its index into UTF-16 once a name needs it: the list, read

@@ -16,6 +16,9 @@ class FaultyFileSystem : public FileSystem {
     int commitError = 0;            // error the commit fails with; 0: none
     std::string unaskedPath;        // a file the system cannot ask about…
     int unaskedError = 0;           // …for want of what this error says
+    bool utf8Names = false;         // named as Windows names files, by UTF-8 text
+
+    bool TakesUtf8Names() const override { return utf8Names || real_.TakesUtf8Names(); }
 
     CacheFileAnswer QueryCacheFile(const std::string& path) override {
         return path == unaskedPath ? CacheFileAnswer{std::nullopt, unaskedError}

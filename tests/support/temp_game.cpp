@@ -41,7 +41,8 @@ void TempGame::WriteIndex(std::string_view bytes) const {
 
 void TempGame::AddCacheFile(const std::string& key, std::uintmax_t size,
                             std::string_view timeStamp) const {
-    const fs::path path = CacheDir() / (key + ".uxx");
+    // The key's bytes, as UTF-8 where a system names files by text.
+    const fs::path path = CacheDir() / fs::path(std::u8string(key.begin(), key.end()) + u8".uxx");
     WriteWholeFile(path, "");
     fs::resize_file(path, size);
     SetModificationTime(path, timeStamp);
