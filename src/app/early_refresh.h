@@ -24,8 +24,8 @@ struct EarlyIndex {
 // the files, whichever is longer, not for one after the other. Only reads:
 // cache.ini is held for the pass alone. The window adopts the list when it
 // would read that very index; any failure leaves the work to the window,
-// which then shows what it always shows. For a system that names files by
-// their bytes, where the text form of a path makes no difference.
+// which then shows what it always shows. Both programs start it before
+// their toolkit, and their windows adopt its list.
 class EarlyRefresh final : public InstallationRegistry {
   public:
     // With `givenFolder` (the player's, from the command line) the entry is

@@ -90,12 +90,11 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
     if (path.empty()) {
         return 0;
     }
-    // The chooser and the installation entry speak the system's code page.
     // A folder the game's entry names is a Windows installation: nothing is
     // looked for outside it.
-    GamePaths paths = GamePathsOf(
-        m_services.files.ConvertText(path, TextForm::CodePage, m_textForm),
-        source == FolderSource::Player ? m_services.playerCacheFolder : nullptr, m_services.files);
+    GamePaths paths =
+        GamePathsOf(path, source == FolderSource::Player ? m_services.playerCacheFolder : nullptr,
+                    m_services.files);
     m_gameDir = std::move(paths.gameDir);
     m_cacheDir = std::move(paths.cacheDir);
     m_cacheIniPath = std::move(paths.cacheIniPath);
@@ -117,7 +116,6 @@ void CVorpaneDlg::RefreshCacheList() {
         AskForGameFolderAgain();
     }
     m_indexRead = IndexReading{};
-    UseTextFormOf(index.Encoding());
     AddCachedFiles(index, m_cacheDir, m_services.files, m_list, m_indexRead);
     index.CloseCacheIndex();
     if (m_list.Count() > 0) {
@@ -131,23 +129,9 @@ bool CVorpaneDlg::AdoptEarlyIndex() {
     if (!index || index->cacheIniPath != m_cacheIniPath || m_list.Count() != 0) {
         return false;
     }
-    UseTextFormOf(index->reading.encoding);
     m_list = std::move(index->list);
     m_indexRead = std::move(index->reading);
     return true;
-}
-
-void CVorpaneDlg::UseTextFormOf(IndexEncoding encoding) {
-    const TextForm form = encoding == IndexEncoding::Bytes ? TextForm::CodePage : TextForm::Utf8;
-    if (form == m_textForm) {
-        return;
-    }
-    FileSystem& files = m_services.files;
-    for (std::string* path : {&m_gameDir, &m_cacheDir, &m_cacheIniPath}) {
-        *path = files.ConvertText(*path, m_textForm, form);
-    }
-    files.UseTextForm(form);
-    m_textForm = form;
 }
 
 void CVorpaneDlg::ClearCacheList() {

@@ -89,9 +89,6 @@ class CVorpaneDlg {
     // The files of the rows the player selected.
     std::vector<SelectedFile> SelectedCacheFiles() const;
     void SyncView();
-    // Spells the game paths, and has the system read them, as the index's
-    // names are spelt.
-    void UseTextFormOf(IndexEncoding encoding);
     // Takes the early pass's list when it read the index this refresh would.
     bool AdoptEarlyIndex();
 
@@ -104,7 +101,6 @@ class CVorpaneDlg {
     CacheList m_list;
     // What the last refresh read of the index besides the list.
     IndexReading m_indexRead;
-    TextForm m_textForm = TextForm::CodePage;
     // The view starts empty, as the list does.
     std::uint64_t m_shownRevision = 0;
 };

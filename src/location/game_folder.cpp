@@ -1,8 +1,5 @@
 #include "location/game_folder.h"
 
-#include <algorithm>
-#include <array>
-#include <cstring>
 #include <optional>
 
 #include "platform/installation_registry.h"
@@ -23,26 +20,27 @@ constexpr const char* kValueMissingCaption = "Registry Value Can't Be Found";
 constexpr const char* kChooserTitle = "Select the UT Directory";
 constexpr const char* kCannotOpenText = "Could NOT be opened";
 
-// Copies a text into the buffer when it fits with its terminator; a longer
-// one counts as missing and leaves an empty buffer.
-std::size_t CopyIntoBuffer(const std::string& text, char* buffer) {
-    const std::size_t length = std::min(text.find('\0'), text.size());
-    if (length >= kPathBufferSize) {
-        buffer[0] = '\0';
-        return 0;
+// The text up to its terminator when it fits the platform's path buffer
+// with that terminator; a longer one counts as missing: empty.
+std::string FittingPath(const std::string& text) {
+    std::string path = text.substr(0, text.find('\0'));
+    if (PathUnits(path) >= kPathBufferSize) {
+        path.clear();
     }
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = '\0';
-    return length;
+    return path;
 }
 
-// The value counts when the registry would return at least one byte (a
+// The value counts when the registry would return at least one unit (a
 // terminator alone too) within the buffer's size.
-bool ReadValueIntoBuffer(const std::optional<std::string>& data, char* buffer) {
-    if (!data || data->empty() || data->size() > kPathBufferSize) {
-        return false;
+std::optional<std::string> ValueInBuffer(const std::optional<std::string>& data) {
+    if (!data || data->empty() || PathUnits(*data) > kPathBufferSize) {
+        return std::nullopt;
     }
-    return CopyIntoBuffer(*data, buffer) > 0 || (*data)[0] == '\0';
+    std::string path = FittingPath(*data);
+    if (path.empty() && (*data)[0] != '\0') {
+        return std::nullopt;
+    }
+    return path;
 }
 
 }  // namespace
@@ -61,11 +59,7 @@ GamePaths GamePathsOf(const std::string& folder, const CacheFolderLookup& lookup
 }
 
 std::optional<std::string> FolderOfEntry(const InstallationEntry& entry) {
-    std::array<char, kPathBufferSize> buffer{};
-    if (!entry.keyFound || !ReadValueIntoBuffer(entry.folderData, buffer.data())) {
-        return std::nullopt;
-    }
-    return std::string(buffer.data());
+    return entry.keyFound ? ValueInBuffer(entry.folderData) : std::nullopt;
 }
 
 LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPrompts& prompts) {
@@ -76,26 +70,26 @@ LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPromp
     prompts.boxes.Show(entry.keyFound ? kValueMissingText : kKeyMissingText,
                        entry.keyFound ? kValueMissingCaption : kKeyMissingCaption,
                        BoxStyle::Warning);
-    std::array<char, kPathBufferSize> buffer{};
-    if (BrowseForGameFolder(prompts, buffer.data()) == 0) {
+    std::string chosen = BrowseForGameFolder(prompts);
+    if (chosen.empty()) {
         prompts.exit.Exit(0);
     }
-    return {buffer.data(), FolderSource::Player};
+    return {std::move(chosen), FolderSource::Player};
 }
 
 std::string AskForGameFolderAgain(const std::string& cacheIniPath, const FolderPrompts& prompts) {
-    std::array<char, kPathBufferSize> buffer{};
     prompts.boxes.Show(kCannotOpenText, cacheIniPath, BoxStyle::Stop);
-    if (BrowseForGameFolder(prompts, buffer.data()) == 0) {
+    std::string chosen = BrowseForGameFolder(prompts);
+    if (chosen.empty()) {
         prompts.exit.Exit(1);
     }
-    return buffer.data();
+    return chosen;
 }
 
-std::size_t BrowseForGameFolder(const FolderPrompts& prompts, char* buffer) {
+std::string BrowseForGameFolder(const FolderPrompts& prompts) {
     const std::optional<std::string> chosen = prompts.chooser.Choose(kChooserTitle);
     if (!chosen) {
         prompts.exit.Exit(0);
     }
-    return CopyIntoBuffer(*chosen, buffer);
+    return FittingPath(*chosen);
 }

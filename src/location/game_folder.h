@@ -57,6 +57,7 @@ LocatedFolder LocateGameFolder(InstallationRegistry& registry, const FolderPromp
 // not fit the buffer.
 std::string AskForGameFolderAgain(const std::string& cacheIniPath, const FolderPrompts& prompts);
 
-// Fills a buffer of kPathBufferSize bytes; returns the path's length, 0 for a
-// path that does not fit. Ends the process when the player cancels.
-std::size_t BrowseForGameFolder(const FolderPrompts& prompts, char* buffer);
+// The folder the player picks, when it fits a buffer of kPathBufferSize
+// units (platform/path_separator.h) with its terminator; empty for one that
+// does not. Ends the process when the player cancels.
+std::string BrowseForGameFolder(const FolderPrompts& prompts);

@@ -48,11 +48,6 @@ class ReplacementFile {
     virtual int Commit() = 0;
 };
 
-// How this program's paths and names are spelt for the system: in its code
-// page, as an unmarked cache.ini holds them, or in UTF-8, as a marked one is
-// read. Only Windows tells the two apart; Linux names files by their bytes.
-enum class TextForm { CodePage, Utf8 };
-
 // The seam to the operating system's files. Error numbers are the system's own.
 class FileSystem {
   public:
@@ -63,13 +58,6 @@ class FileSystem {
     // unmarked index are read as text (base/windows_1252.h) before they
     // reach the system.
     virtual bool TakesUtf8Names() const { return false; }
-
-    // Paths given from now on are in `form`.
-    virtual void UseTextForm(TextForm) {}
-    // `text` in `from` spelt in `to`.
-    virtual std::string ConvertText(const std::string& text, TextForm, TextForm) const {
-        return text;
-    }
 
     // Opens an existing regular file for reading (others may read it too),
     // takes its size and creation time and closes it; no facts if it cannot

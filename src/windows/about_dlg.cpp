@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include <string>
-
+#include "platform/win32/wide_text.h"
 #include "resource.h"
 #include "ui/about_template.h"
 
@@ -11,11 +10,11 @@ void CenterWindowOver(HWND window, HWND over) {
     RECT own{};
     GetWindowRect(window, &own);
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const HMONITOR monitor = MonitorFromWindow(over ? over : window, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (GetMonitorInfoA(monitor, &info)) {
+    if (GetMonitorInfoW(monitor, &info)) {
         area = info.rcWork;
     }
     RECT target = area;
@@ -32,14 +31,14 @@ void CenterWindowOver(HWND window, HWND over) {
 }
 
 void CAboutDlg::ShowAbout() {
-    DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUTBOX), owner_, &CAboutDlg::DialogProc, 0);
+    DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUTBOX), owner_, &CAboutDlg::DialogProc, 0);
 }
 
 INT_PTR CALLBACK CAboutDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            SetDlgItemTextA(window, IDC_ABOUT_NOTICE, std::string(about_template::kNotice).c_str());
-            SetDlgItemTextA(window, IDC_ABOUT_SERVER, std::string(about_template::kServer).c_str());
+            SetDlgItemTextW(window, IDC_ABOUT_NOTICE, WindowText(about_template::kNotice).c_str());
+            SetDlgItemTextW(window, IDC_ABOUT_SERVER, WindowText(about_template::kServer).c_str());
             CenterWindowOver(window, GetWindow(window, GW_OWNER));
             return TRUE;
         case WM_COMMAND:

@@ -3,16 +3,19 @@
 #include <array>
 #include <new>
 
+#include "app/early_refresh.h"
 #include "app/routing_table.h"
+#include "platform/win32/wide_text.h"
 #include "resource.h"
 
-MainWindow::MainWindow(HINSTANCE instance, std::string programName)
+MainWindow::MainWindow(HINSTANCE instance, std::string programName, EarlyRefresh& early)
     : m_instance(instance),
       m_programName(std::move(programName)),
-      m_hIcon(LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_about(instance, m_window),
-      m_dlg(DialogServices{m_view, m_boxes, m_chooser, m_registry, m_files, m_exit, m_about,
-                           m_programName}) {}
+      // The early pass stands in for the installation entry too: it read it.
+      m_dlg(DialogServices{m_view, m_boxes, m_chooser, early, m_files, m_exit, m_about,
+                           m_programName, nullptr, nullptr, &early}) {}
 
 INT_PTR MainWindow::RunModal() {
     return DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &MainWindow::DialogProc,
@@ -43,7 +46,8 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam
 }
 
 void MainWindow::ShowFailure(const std::string& text) {
-    MessageBoxA(m_window, text.c_str(), m_programName.c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxW(m_window, WindowText(text).c_str(), WindowText(m_programName).c_str(),
+                MB_OK | MB_ICONSTOP);
 }
 
 INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -100,10 +104,10 @@ void MainWindow::AddAboutToSystemMenu() {
     if (menu == nullptr) {
         return;
     }
-    std::array<char, 256> text{};
-    if (LoadStringA(m_instance, IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) > 0) {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text.data());
+    std::array<wchar_t, 256> text{};
+    if (LoadStringW(m_instance, IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) > 0) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.data());
     }
 }
 

@@ -7,15 +7,18 @@
 #include "app/vorpane_dlg.h"
 #include "platform/process_exit.h"
 #include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_installation_registry.h"
 #include "windows/about_dlg.h"
 #include "windows/win32_services.h"
 
 // The main window from template IDD_MAIN, a Unicode window: runs it modally
 // and routes its messages to CVorpaneDlg's handlers.
+class EarlyRefresh;
+
 class MainWindow {
   public:
-    MainWindow(HINSTANCE instance, std::string programName);
+    // `early` reads the game's entry and its index meanwhile; the window
+    // takes its list when it would read that index.
+    MainWindow(HINSTANCE instance, std::string programName, EarlyRefresh& early);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -40,12 +43,10 @@ class MainWindow {
     HWND m_window = nullptr;
     HICON m_hIcon = nullptr;
 
-    // First: the view and the boxes show names in the form it reads them in.
     Win32FileSystem m_files;
-    ListBoxView m_view{m_files.TextFormInUse()};
-    Win32MessageBoxes m_boxes{m_window, m_files.TextFormInUse()};
+    ListBoxView m_view;
+    Win32MessageBoxes m_boxes{m_window};
     ShellFolderChooser m_chooser{m_window};
-    Win32InstallationRegistry m_registry;
     RuntimeProcessExit m_exit;
     CAboutDlg m_about;
     CVorpaneDlg m_dlg;

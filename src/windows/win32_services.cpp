@@ -8,19 +8,6 @@
 #include "list/cache_list.h"
 #include "platform/win32/wide_text.h"
 
-namespace {
-
-// A text of the program's in UTF-16. One that is not the form's UTF-8 is in
-// the code page (the program's own name, say).
-std::wstring Shown(std::string_view text, const Win32TextForm& form) {
-    if (std::optional<std::wstring> wide = WideText(text, form.CodePage())) {
-        return std::move(*wide);
-    }
-    return WideText(text, CP_ACP).value_or(std::wstring());
-}
-
-}  // namespace
-
 void ListBoxView::ShowEntries(const CacheList& list) {
     // One batch with drawing off: a long list appears at once, not row by row.
     SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
@@ -32,7 +19,7 @@ void ListBoxView::ShowEntries(const CacheList& list) {
     SendMessageW(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
                  static_cast<LPARAM>(units * sizeof(wchar_t)));
     for (int i = 0; i < list.Count(); ++i) {
-        const std::wstring text = Shown(list.Text(i), form_);
+        const std::wstring text = WindowText(list.Text(i));
         const LRESULT added =
             SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         // Rows must keep the list's indices: a refused row ends the batch
@@ -65,7 +52,7 @@ BoxButton Win32MessageBoxes::Show(const std::string& text, const std::string& ca
     } else if (style == BoxStyle::Confirmation) {
         type = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
     }
-    switch (MessageBoxW(owner_, Shown(text, form_).c_str(), Shown(caption, form_).c_str(), type)) {
+    switch (MessageBoxW(owner_, WindowText(text).c_str(), WindowText(caption).c_str(), type)) {
         case IDYES:
             return BoxButton::Yes;
         case IDNO:
@@ -76,19 +63,20 @@ BoxButton Win32MessageBoxes::Show(const std::string& text, const std::string& ca
 }
 
 std::optional<std::string> ShellFolderChooser::Choose(const std::string& title) {
-    std::array<char, MAX_PATH> displayName{};
-    BROWSEINFOA info{};
+    std::array<wchar_t, MAX_PATH> displayName{};
+    const std::wstring shownTitle = WindowText(title);
+    BROWSEINFOW info{};
     info.hwndOwner = owner_;
     info.pidlRoot = nullptr;
     info.pszDisplayName = displayName.data();
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = shownTitle.c_str();
     info.ulFlags = BIF_EDITBOX | BIF_BROWSEINCLUDEFILES;
     info.lpfn = nullptr;
     info.lParam = 0;
 
-    LPITEMIDLIST item = SHBrowseForFolderA(&info);
-    std::array<char, MAX_PATH> path{};
-    const bool converted = item != nullptr && SHGetPathFromIDListA(item, path.data());
+    LPITEMIDLIST item = SHBrowseForFolderW(&info);
+    std::array<wchar_t, MAX_PATH> path{};
+    const bool converted = item != nullptr && SHGetPathFromIDListW(item, path.data());
     if (item != nullptr) {
         IMalloc* allocator = nullptr;
         if (SUCCEEDED(SHGetMalloc(&allocator))) {
@@ -99,5 +87,5 @@ std::optional<std::string> ShellFolderChooser::Choose(const std::string& title) 
     if (!converted) {
         return std::nullopt;
     }
-    return std::string(path.data());
+    return NarrowText(path.data(), CP_UTF8);
 }

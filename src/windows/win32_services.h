@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "platform/win32/win32_text_form.h"
 #include "ui/folder_chooser.h"
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
@@ -11,29 +10,26 @@
 // a Unicode window, which holds names beyond the code page.
 class ListBoxView final : public ListView {
   public:
-    explicit ListBoxView(const Win32TextForm& form) : form_(form) {}
     void Attach(HWND listBox) { listBox_ = listBox; }
     void ShowEntries(const CacheList& list) override;
     std::vector<int> SelectedIndices() const override;
 
   private:
-    const Win32TextForm& form_;
     HWND listBox_ = nullptr;
 };
 
-// MessageBoxW owned by the main window, its texts read in the program's
-// current form.
+// MessageBoxW owned by the main window.
 class Win32MessageBoxes final : public MessageBoxes {
   public:
-    Win32MessageBoxes(const HWND& owner, const Win32TextForm& form) : owner_(owner), form_(form) {}
+    explicit Win32MessageBoxes(const HWND& owner) : owner_(owner) {}
     BoxButton Show(const std::string& text, const std::string& caption, BoxStyle style) override;
 
   private:
     const HWND& owner_;
-    const Win32TextForm& form_;
 };
 
-// The shell's folder browser, which also offers files and an edit box.
+// The shell's folder browser, which also offers files and an edit box; its
+// paths within MAX_PATH UTF-16 units.
 class ShellFolderChooser final : public FolderChooser {
   public:
     explicit ShellFolderChooser(const HWND& owner) : owner_(owner) {}

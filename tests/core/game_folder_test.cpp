@@ -56,6 +56,13 @@ TEST(GameFolder, TheEntryOrElseAWarningAndTheChooser) {
     const std::string keyBox = "Registry Key Can't Be Found: " + kKeyText;
     const std::string valueBox = "Registry Value Can't Be Found: " + kValueText;
     const std::string longest(kPathBufferSize - 1, 'd');
+    // The limit counts the system's units: UTF-16 ones on Windows, where
+    // this is far longer in UTF-8 bytes; bytes elsewhere.
+    std::string widest = "/";
+    for (int i = 0; PathUnits(widest) < kPathBufferSize - 1; ++i) {
+        const std::string next = i % 3 == 0 ? "\u0434" : i % 3 == 1 ? "\u65E5" : "\U0001D11E";
+        widest += PathUnits(widest + next) < kPathBufferSize ? next : "d";
+    }
     struct Row {
         InstallationEntry entry;
         std::deque<std::optional<std::string>> answers;
@@ -64,6 +71,9 @@ TEST(GameFolder, TheEntryOrElseAWarningAndTheChooser) {
     const std::vector<Row> rows = {
         {{true, "/ut" + std::string(1, '\0')}, {}, {{}, {}, "/ut"}},
         {{true, longest + '\0'}, {}, {{}, {}, longest}},
+        {{true, widest + '\0'}, {}, {{}, {}, widest}},
+        {{true, widest + "d" + '\0'}, {"/chosen"}, {{valueBox}, {}, "/chosen"}},
+        {{false, std::nullopt}, {widest + "d"}, {{keyBox}, 0, ""}},
         // An empty text with its terminator counts as present.
         {{true, std::string(1, '\0')}, {}, {{}, {}, ""}},
         {{false, std::nullopt}, {"/chosen"}, {{keyBox}, {}, "/chosen"}},

@@ -120,13 +120,12 @@ std::vector<std::wstring> NamesOnDisk(const fs::path& folder) {
     return names;
 }
 
-TEST_F(Win32Files, NamesBeyondTheCodePageAreReachedInUtf8Form) {
+TEST_F(Win32Files, NamesAreReachedInUtf8Form) {
     fs::create_directory(game.Root() / "Maps");
     game.WriteIndex("");
     const std::string cache = game.CacheDir().string() + "\\";
     const std::string maps = game.Dir() + "\\Maps\\";
     const std::wstring citta = L"DM-Citt\u00E0.unr";
-    const std::string cittaUtf8 = "DM-Citt\xC3\xA0.unr";
     // Over the limit in UTF-8 bytes, within it in UTF-16 units.
     std::wstring wide = L"DM-";
     std::string wideUtf8 = "DM-";
@@ -138,31 +137,23 @@ TEST_F(Win32Files, NamesBeyondTheCodePageAreReachedInUtf8Form) {
     wideUtf8 += ".unr";
     ASSERT_GE(maps.size() + wideUtf8.size(), std::size_t{MAX_PATH});
     const struct {
-        TextForm form;
         std::wstring onDisk;
         std::string asked;
         bool reached;
     } cases[] = {
-        {TextForm::Utf8, L"K1.uxx", "K1.uxx", true},
-        {TextForm::Utf8, citta, cittaUtf8, true},
-        {TextForm::Utf8, L"\u03A9-Skin.utx", "\xCE\xA9-Skin.utx", true},
-        {TextForm::Utf8, wide, wideUtf8, true},
-        // Not UTF-8: no name at all.
-        {TextForm::Utf8, citta, "DM-Citt\xE0.unr", false},
-        // The ANSI functions, as an unmarked index is read; a character the
-        // code page lacks reaches no file, not even a look-alike.
-        {TextForm::CodePage, citta,
-         files.ConvertText(cittaUtf8, TextForm::Utf8, TextForm::CodePage), true},
-        {TextForm::CodePage, L"\u03A9-Skin.utx",
-         files.ConvertText("\xCE\xA9-Skin.utx", TextForm::Utf8, TextForm::CodePage), false},
+        {L"K1.uxx", "K1.uxx", true},
+        {citta, "DM-Citt\xC3\xA0.unr", true},
+        {L"\u0418\u0433\u0440\u0430-\u30B2\u30FC\u30E0.utx",
+         "\u0418\u0433\u0440\u0430-\u30B2\u30FC\u30E0.utx", true},
+        {wide, wideUtf8, true},
+        // Not UTF-8: no name at all, nor a look-alike.
+        {citta, "DM-Citt\xE0.unr", false},
+        // A NUL would cut the name short.
+        {L"K1", std::string("K1\0.uxx", 7), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.asked);
         WriteWholeFile(game.CacheDir() / c.onDisk, "cached");
-        if (c.form == TextForm::CodePage) {
-            WriteWholeFile(game.CacheDir() / "O-Skin.utx", "look-alike");
-        }
-        files.UseTextForm(c.form);
         // A refresh of its own: the folder is listed anew.
         ASSERT_TRUE(files.OpenExclusiveForReading(game.IndexPath().string()));
         EXPECT_EQ(files.QueryCacheFile(cache + c.asked).info.has_value(), c.reached);
@@ -174,7 +165,6 @@ TEST_F(Win32Files, NamesBeyondTheCodePageAreReachedInUtf8Form) {
         EXPECT_EQ(files.RemoveFile(maps + c.asked), c.reached ? 0 : ERROR_INVALID_NAME);
         EXPECT_TRUE(fs::is_empty(game.Root() / "Maps"));
         fs::remove(game.CacheDir() / c.onDisk);
-        fs::remove(game.CacheDir() / "O-Skin.utx");
     }
 }
 
@@ -215,10 +205,7 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
     // Wine would cut such a path down and act on another name; a length
     // that wraps in 16 bits as well.
     const std::string folder = game.Dir() + "\\Textures\\";
-    for (const auto& [form, length] : {std::pair(TextForm::CodePage, std::size_t{MAX_PATH}),
-                                       std::pair(TextForm::CodePage, std::size_t{10 * 1024 * 1024}),
-                                       std::pair(TextForm::Utf8, std::size_t{MAX_PATH})}) {
-        files.UseTextForm(form);
+    for (const std::size_t length : {std::size_t{MAX_PATH}, std::size_t{10 * 1024 * 1024}}) {
         const std::string target = folder + std::string(length - folder.size() - 4, 'n') + ".utx";
         EXPECT_EQ(files.MoveWithoutReplacing(source, target), ERROR_FILENAME_EXCED_RANGE);
         EXPECT_EQ(files.RemoveFile(target), ERROR_FILENAME_EXCED_RANGE);
@@ -228,7 +215,6 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
         EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
     }
     EXPECT_TRUE(fs::is_empty(game.Root() / "Textures"));
-    files.UseTextForm(TextForm::CodePage);
     EXPECT_FALSE(files.QueryCacheFile((game.CacheDir() / "NUL.uxx").string()).info);
     EXPECT_FALSE(files.OpenExclusiveForReading((game.CacheDir() / "NUL.uxx").string()));
     // One character less fits.
@@ -239,46 +225,54 @@ TEST_F(Win32Files, PathsBeyondTheLimitAndDevicesAreRefusedAndNothingMoves) {
 // The game's entry, written as an installer of either width would write it.
 class Win32Registry : public ::testing::Test {
   protected:
-    static constexpr const char* kKey =
-        "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
+    static constexpr const wchar_t* kKey =
+        L"Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
 
     void SetUp() override { Clear(); }
     void TearDown() override { Clear(); }
     static void Clear() {
         for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, view, 0);
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, view, 0);
         }
     }
 };
 
-TEST_F(Win32Registry, TheFolderIsReadFromThe32BitViewIfItFits) {
-    using Bytes = std::optional<std::string>;
+TEST_F(Win32Registry, TheFolderIsReadFromThe32BitViewInUtf8IfItFits) {
+    // Cyrillic and Japanese, 200 UTF-16 units: within the limit, though
+    // twice as long in UTF-8.
+    std::wstring wide = L"C:\\";
+    std::string wideUtf8 = "C:\\";
+    for (int i = 0; i < 98; ++i) {
+        wide += i % 2 ? L"\u0418" : L"\u30B2";
+        wideUtf8 += i % 2 ? "\u0418" : "\u30B2";
+    }
     const struct {
         REGSAM view;
-        Bytes stored;  // no value for nullopt
+        std::optional<std::wstring> stored;  // no value for nullopt
         bool keyFound;
-        Bytes read;
+        std::optional<std::string> read;
     } cases[] = {
-        {KEY_WOW64_64KEY, std::string("C:\\Wrong", 9), false, std::nullopt},
-        {KEY_WOW64_32KEY, std::string("C:\\UT", 6), true, std::string("C:\\UT", 6)},
+        {KEY_WOW64_64KEY, std::wstring(L"C:\\Wrong", 9), false, std::nullopt},
+        {KEY_WOW64_32KEY, std::wstring(L"C:\\UT", 6), true, std::string("C:\\UT", 6)},
         {KEY_WOW64_32KEY, std::nullopt, true, std::nullopt},
-        {KEY_WOW64_32KEY, std::string(261, 'x') + '\0', true, std::nullopt},
-        {KEY_WOW64_32KEY, std::string(260, 'd') + '\0', true, std::string(260, 'd') + '\0'},
+        {KEY_WOW64_32KEY, std::wstring(261, L'x') + L'\0', true, std::nullopt},
+        {KEY_WOW64_32KEY, std::wstring(260, L'd') + L'\0', true, std::string(260, 'd') + '\0'},
+        {KEY_WOW64_32KEY, wide + L'\0', true, wideUtf8 + '\0'},
     };
     for (const auto& c : cases) {
         Clear();
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | c.view,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | c.view,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         if (c.stored) {
-            RegSetValueExA(key, "Folder", 0, REG_SZ,
+            RegSetValueExW(key, L"Folder", 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(c.stored->data()),
-                           static_cast<DWORD>(c.stored->size()));
+                           static_cast<DWORD>(c.stored->size() * sizeof(wchar_t)));
         }
         RegCloseKey(key);
         const InstallationEntry entry = Win32InstallationRegistry().ReadGameFolderEntry();
-        EXPECT_EQ(entry.keyFound, c.keyFound) << c.stored.value_or("(none)").size();
+        EXPECT_EQ(entry.keyFound, c.keyFound) << (c.stored ? c.stored->size() : 0);
         EXPECT_EQ(entry.folderData, c.read);
     }
 }

@@ -38,3 +38,7 @@ std::string NarrowText(std::wstring_view text, UINT codePage) {
                         nullptr);
     return narrow;
 }
+
+std::wstring WindowText(std::string_view text) {
+    return WideText(text, CP_UTF8, Conversion::Lenient).value_or(std::wstring());
+}

@@ -17,3 +17,7 @@ std::optional<std::wstring> WideText(std::string_view text, UINT codePage,
 // `text` spelt in `codePage`; a character that code page lacks becomes '?'
 // (never a look-alike, which could name another file).
 std::string NarrowText(std::wstring_view text, UINT codePage);
+
+// A text of the program's, UTF-8, as a window shows it; what is not UTF-8
+// shows as U+FFFD.
+std::wstring WindowText(std::string_view text);

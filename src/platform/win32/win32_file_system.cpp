@@ -10,7 +10,6 @@
 #include "platform/spread_queries.h"
 #include "platform/win32/path_calls.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -29,9 +28,8 @@ bool IsDiskFile(HANDLE file) {
     return GetFileType(file) == FILE_TYPE_DISK;
 }
 
-UniqueHandle OpenDiskFileForReading(TextForm form, const std::string& path, DWORD share,
-                                    DWORD flags) {
-    UniqueHandle file(CreateFileIn(form, path, GENERIC_READ, share, OPEN_EXISTING, flags));
+UniqueHandle OpenDiskFileForReading(const std::string& path, DWORD share, DWORD flags) {
+    UniqueHandle file(CreateFileIn(path, GENERIC_READ, share, OPEN_EXISTING, flags));
     if (file && !IsDiskFile(file.get())) {
         file.reset();
         SetLastError(ERROR_ACCESS_DENIED);
@@ -69,9 +67,8 @@ CacheFileAnswer FailedQuery() {
 
 // Shared for reading only: a file another program is writing (a download
 // in progress) does not open, and is left out.
-CacheFileAnswer QueryDiskFile(TextForm form, const std::string& path) {
-    const UniqueHandle file =
-        OpenDiskFileForReading(form, path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
+CacheFileAnswer QueryDiskFile(const std::string& path) {
+    const UniqueHandle file = OpenDiskFileForReading(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
     if (!file) {
         return FailedQuery();
     }
@@ -91,12 +88,10 @@ CacheFileAnswer QueryDiskFile(TextForm form, const std::string& path) {
 // Under Wine a failed open searches the whole folder for the name in any
 // case: a few missing files cost more than listing the folder once.
 // Nothing unless the listing ran to its end.
-std::optional<std::unordered_set<std::string>> ListFolder(TextForm form,
-                                                          const std::string& folder) {
+std::optional<std::unordered_set<std::string>> ListFolder(const std::string& folder) {
     std::unordered_set<std::string> names;
-    const bool whole = ListFolderIn(form, folder, [&names](std::string_view name) {
-        names.insert(LowerAscii(std::string(name)));
-    });
+    const bool whole = ListFolderIn(
+        folder, [&names](std::string_view name) { names.insert(LowerAscii(std::string(name))); });
     return whole ? std::optional(std::move(names)) : std::nullopt;
 }
 
@@ -130,10 +125,9 @@ class Win32InputFile final : public InputFile {
 
 class Win32ReplacementFile final : public ReplacementFile {
   public:
-    Win32ReplacementFile(TextForm form, UniqueHandle file, UniqueHandle targetLock,
-                         std::string tempPath, std::string target)
-        : form_(form),
-          file_(std::move(file)),
+    Win32ReplacementFile(UniqueHandle file, UniqueHandle targetLock, std::string tempPath,
+                         std::string target)
+        : file_(std::move(file)),
           targetLock_(std::move(targetLock)),
           tempPath_(std::move(tempPath)),
           target_(std::move(target)) {}
@@ -141,7 +135,7 @@ class Win32ReplacementFile final : public ReplacementFile {
     ~Win32ReplacementFile() override {
         if (!committed_) {
             file_.reset();
-            DeleteFileIn(form_, tempPath_);
+            DeleteFileIn(tempPath_);
         }
     }
 
@@ -183,7 +177,7 @@ class Win32ReplacementFile final : public ReplacementFile {
         // The lock kept other programs out while the new content was
         // written; the replace needs the target free.
         targetLock_.reset();
-        if (!ReplaceFileIn(form_, tempPath_, target_)) {
+        if (!ReplaceFileIn(tempPath_, target_)) {
             return LastError();
         }
         committed_ = true;
@@ -191,7 +185,6 @@ class Win32ReplacementFile final : public ReplacementFile {
     }
 
   private:
-    TextForm form_;
     UniqueHandle file_;
     UniqueHandle targetLock_;
     std::string tempPath_;
@@ -200,14 +193,14 @@ class Win32ReplacementFile final : public ReplacementFile {
 };
 
 // A new file beside `target`, created exclusively under a name no one uses.
-UniqueHandle CreateTempBeside(TextForm form, const std::string& target, std::string& tempPath) {
+UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", GetCurrentProcessId(), counter++);
         tempPath = target + suffix;
         UniqueHandle file(
-            CreateFileIn(form, tempPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+            CreateFileIn(tempPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
         if (file ||
             (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
             return file;
@@ -219,32 +212,17 @@ UniqueHandle CreateTempBeside(TextForm form, const std::string& target, std::str
 
 }  // namespace
 
-void Win32FileSystem::UseTextForm(TextForm form) {
-    form_.Use(form);
-}
-
-std::string Win32FileSystem::ConvertText(const std::string& text, TextForm from,
-                                         TextForm to) const {
-    if (from == to) {
-        return text;
-    }
-    // Whatever does not convert becomes '?', which names no file.
-    const std::optional<std::wstring> wide =
-        WideText(text, Win32TextForm::CodePageOf(from), Conversion::Lenient);
-    return wide ? NarrowText(*wide, Win32TextForm::CodePageOf(to)) : std::string();
-}
-
 CacheFileAnswer Win32FileSystem::QueryCacheFile(const std::string& path) {
-    const CacheFileAnswer answer = QueryDiskFile(form_.Get(), path);
+    const CacheFileAnswer answer = QueryDiskFile(path);
     // A shortage may pass as other programs let go of handles or memory:
     // asked once more before the file counts as one the system could not ask about.
-    return answer.unasked != 0 ? QueryDiskFile(form_.Get(), path) : answer;
+    return answer.unasked != 0 ? QueryDiskFile(path) : answer;
 }
 
 std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
     const std::string& folder, const std::vector<std::string>& names) {
     if (!listingCurrent_ || listedFolder_ != folder) {
-        listing_ = ListFolder(form_.Get(), folder);
+        listing_ = ListFolder(folder);
         listedFolder_ = folder;
         listingCurrent_ = true;
     }
@@ -252,13 +230,13 @@ std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
         if (listing_ && ListingDecides(names[i]) && listing_->count(LowerAscii(names[i])) == 0) {
             return CacheFileAnswer{};
         }
-        return QueryDiskFile(form_.Get(), folder + names[i]);
+        return QueryDiskFile(folder + names[i]);
     });
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {
     listingCurrent_ = false;
-    UniqueHandle file = OpenDiskFileForReading(form_.Get(), path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
+    UniqueHandle file = OpenDiskFileForReading(path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         return nullptr;
     }
@@ -267,16 +245,15 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::s
 
 std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::string& path,
                                                                     int& error) {
-    const TextForm form = form_.Get();
     DWORD keptAttributes = FILE_ATTRIBUTE_NORMAL;
     UniqueHandle targetLock;
-    const DWORD attributes = GetFileAttributesIn(form, path);
+    const DWORD attributes = GetFileAttributesIn(path);
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
             error = ERROR_ACCESS_DENIED;
             return nullptr;
         }
-        targetLock = OpenDiskFileForReading(form, path, 0, FILE_ATTRIBUTE_NORMAL);
+        targetLock = OpenDiskFileForReading(path, 0, FILE_ATTRIBUTE_NORMAL);
         if (!targetLock) {
             error = LastError();
             return nullptr;
@@ -288,24 +265,24 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
         return nullptr;
     }
     std::string tempPath;
-    UniqueHandle file = CreateTempBeside(form, path, tempPath);
+    UniqueHandle file = CreateTempBeside(path, tempPath);
     if (!file) {
         error = LastError();
         return nullptr;
     }
     if (keptAttributes != FILE_ATTRIBUTE_NORMAL) {
-        SetFileAttributesIn(form, tempPath, keptAttributes);
+        SetFileAttributesIn(tempPath, keptAttributes);
     }
-    return std::make_unique<Win32ReplacementFile>(form, std::move(file), std::move(targetLock),
+    return std::make_unique<Win32ReplacementFile>(std::move(file), std::move(targetLock),
                                                   std::move(tempPath), path);
 }
 
 int Win32FileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
-    return MoveFileIn(form_.Get(), from, to) ? 0 : LastError();
+    return MoveFileIn(from, to) ? 0 : LastError();
 }
 
 int Win32FileSystem::RemoveFile(const std::string& path) {
-    return DeleteFileIn(form_.Get(), path) ? 0 : LastError();
+    return DeleteFileIn(path) ? 0 : LastError();
 }
 
 std::string Win32FileSystem::MatchFolderName(const std::string&, const std::string& name) {

@@ -3,13 +3,16 @@
 #include <windows.h>
 
 #include <array>
+#include <string_view>
 
 #include "platform/path_separator.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
-constexpr const char* kGameKey = "Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
-constexpr const char* kFolderValue = "Folder";
+constexpr const wchar_t* kGameKey =
+    L"Software\\Unreal Technology\\Installed Apps\\UnrealTournament";
+constexpr const wchar_t* kFolderValue = L"Folder";
 
 }  // namespace
 
@@ -21,22 +24,26 @@ InstallationEntry Win32InstallationRegistry::ReadGameFolderEntry() {
     // build (the tests' where no 32-bit program runs) must ask for that view.
 #ifdef _WIN64
     const LSTATUS opened =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key);
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key);
 #else
-    const LSTATUS opened = RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key);
+    const LSTATUS opened = RegOpenKeyW(HKEY_LOCAL_MACHINE, kGameKey, &key);
 #endif
     if (opened != ERROR_SUCCESS) {
         return entry;
     }
     entry.keyFound = true;
-    std::array<BYTE, kPathBufferSize> buffer{};
-    DWORD size = static_cast<DWORD>(buffer.size());
+    // The path limit counts UTF-16 units, the terminator's included.
+    std::array<wchar_t, kPathBufferSize> buffer{};
+    DWORD size = static_cast<DWORD>(sizeof buffer);
     // A value too long for the buffer fails with ERROR_MORE_DATA: unreadable.
-    const LSTATUS status =
-        RegQueryValueExA(key, kFolderValue, nullptr, nullptr, buffer.data(), &size);
+    const LSTATUS status = RegQueryValueExW(key, kFolderValue, nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(buffer.data()), &size);
     RegCloseKey(key);
-    if (status == ERROR_SUCCESS && size <= buffer.size()) {
-        entry.folderData.emplace(reinterpret_cast<const char*>(buffer.data()), size);
+    if (status == ERROR_SUCCESS && size <= sizeof buffer) {
+        // The text in UTF-8, its terminator too; an odd last byte is half a
+        // unit, no character.
+        const std::wstring_view stored(buffer.data(), size / sizeof(wchar_t));
+        entry.folderData = size == 0 ? std::string() : NarrowText(stored, CP_UTF8);
     }
     return entry;
 }
