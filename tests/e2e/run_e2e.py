@@ -18,6 +18,7 @@ import os
 import shutil
 import sys
 import tempfile
+import time
 import traceback
 
 if sys.argv[1:2] and len(sys.argv) == 2 and sys.executable != "/usr/bin/python3":
@@ -152,6 +153,79 @@ def unicode_index_scenario():
         ("exit", 0)])
 
 
+# A game folder named beyond the system's code page (Cyrillic and Japanese
+# on a Western Windows), and an unmarked cache.ini holding names in the
+# game's Windows-1252 bytes beside plain ones.
+UNICODE_FOLDER = "\u0418\u0433\u0440\u044b \u30b2\u30fc\u30e0"
+CP1252_NAMES = [("DM-Citt\u00e0.unr", b"DM-Citt\xe0.unr"), ("\u00c6gir.utx", b"\xc6gir.utx")]
+
+
+def make_unicode_folder(g):
+    """Moves the game into UNICODE_FOLDER and adds the Windows-1252 names."""
+    folder = os.path.join(g.root, UNICODE_FOLDER)
+    os.rename(g.dir, folder)
+    g.dir = folder
+    for i, (name, _) in enumerate(CP1252_NAMES):
+        demo_game.add_cache_file(g.dir, demo_game.cache_key(name), 100,
+                                 datetime.datetime(2001, 8, 12, 6, 35, 5 + i))
+    demo_game.write_index(g.dir, sorted((k, n) for n, k in g.keys.items())
+                          + [(demo_game.cache_key(n), b) for n, b in CP1252_NAMES])
+
+
+def unicode_folder_extracted(g):
+    name = CP1252_NAMES[0][0]
+    return (os.listdir(g.path("Maps")) == [name]
+            and not os.path.exists(g.path("Cache/%s.uxx" % demo_game.cache_key(name))))
+
+
+def unicode_folder_compacted(g):
+    kept = [(g.keys[n], n.encode()) for n in NAMES]
+    kept.append((demo_game.cache_key(CP1252_NAMES[1][0]), CP1252_NAMES[1][1]))
+    return g.read("Cache/cache.ini") == (
+        b"[Cache]\r\n" + b"".join(k.encode() + b"=" + n + b"\r\n" for k, n in kept) + b"\r\n")
+
+
+# That folder listed without a box, a map extracted under its characters into
+# the folder's MAPS, and every line written back in its own bytes. Rows: the
+# five plain names, then DM-Città.unr and Ægir.utx.
+UNICODE_FOLDER_STEPS = [
+    ("main",),
+    ("keys", "End", "Up", "space", "Return"),
+    ("check", "extracted under its characters", unicode_folder_extracted),
+    # Tab order: list, Extract, About, Compact.
+    ("keys", "Tab", "Tab", "Tab", "space"),
+    ("check", "compacted in its own bytes", unicode_folder_compacted),
+    ("main",),
+    ("keys", "Escape"),
+    ("exit", 0)]
+
+
+def unicode_folder_chosen(x, program, reader):
+    """The same folder picked in the chooser after "Registry Key Can't Be
+    Found": the browser's tree walked to the folder that holds it alone,
+    then into it, for no keyboard types its name."""
+    game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
+    make_unicode_folder(game)
+    os.rmdir(os.path.join(game.root, "empty"))
+    program.register(x, None)
+    proc = program.start(x)
+    with running(x, proc, game):
+        x.answer("Registry Key Can't Be Found", "Return")
+        x.wait_active(program.chooser)
+        x.keys("shift+Tab", "Down")
+        for part in game.root.strip("/").split("/"):
+            x.keys("Right")
+            time.sleep(0.3)
+            x.type(part)
+            time.sleep(0.3)
+        # Open the folder, then go to its one entry.
+        x.keys("Right")
+        time.sleep(0.3)
+        x.keys("Right", "Return")
+        for step in UNICODE_FOLDER_STEPS:
+            do_step(x, program, game, proc, reader, step)
+
+
 # Each scenario: its name, the game's registry entry ("game", "no key",
 # "no value"; "read-only" makes cache.ini read-only; or a pair of entry and
 # a function that makes the game the scenario's own), its steps, and the
@@ -222,6 +296,7 @@ SCENARIOS = [
         ("choose", "UT"),
         ("main",), ("keys", "Escape"), ("exit", 0)]),
     unicode_index_scenario(),
+    ("unicode_folder", ("game", make_unicode_folder), UNICODE_FOLDER_STEPS, {"windows"}),
 ]
 
 
@@ -279,8 +354,9 @@ def running(x, proc, game):
         shutil.rmtree(game.root, ignore_errors=True)
 
 
-# Scenarios of the Linux program alone, each a function of its own.
+# Scenarios of one program alone, each a function of its own.
 LINUX_SCENARIOS = [lutris_home]
+WINDOWS_SCENARIOS = [unicode_folder_chosen]
 
 
 def run(x, program, entry, steps, reader):
@@ -372,8 +448,7 @@ def main():
     else:
         program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
     scenarios = [s for s in SCENARIOS if len(s) == 3 or program.platform in s[3]]
-    if linux:
-        scenarios += [(f.__name__, None, f) for f in LINUX_SCENARIOS]
+    scenarios += [(f.__name__, None, f) for f in (LINUX_SCENARIOS if linux else WINDOWS_SCENARIOS)]
     failed = []
     program.end()
     with xsession.XSession(accessible=linux) as x:
