@@ -130,8 +130,7 @@ void CacheIndexFile::Decode() {
         raw_.resize(body.size());
         text_.swap(raw_);
     } else {
-        IndexDecoder decoder(encoding_);
-        decoded = decoder.Decode(body, text_) && decoder.Finished();
+        decoded = DecodeIndexText(encoding_, body, text_);
     }
     decodes_ = true;
     if (const auto mark = text_.find(kEndOfFileMark); mark != std::string::npos) {
