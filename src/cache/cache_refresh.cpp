@@ -20,14 +20,6 @@ namespace {
 // of one batch can be spread, few enough that a batch costs little memory.
 constexpr std::size_t kBatchLines = 8192;
 
-// A key that would reach outside the cache folder, or that no system can
-// pass on as a file name, names no cache file.
-bool KeyCanNameCacheFile(std::string_view key) {
-    const bool plain = std::none_of(key.begin(), key.end(),
-                                    [](char c) { return c == '\\' || c == '/' || c == '\0'; });
-    return plain && key != "." && key != "..";
-}
-
 // Index lines that name a cache file, in file order; the strings are
 // reused from batch to batch.
 struct IndexedFiles {
@@ -36,6 +28,8 @@ struct IndexedFiles {
     std::vector<std::string> names;      // as recorded
     // Entry lines whose key names no file, each after so many that do.
     std::vector<std::pair<std::size_t, std::string>> unnamed;
+    // The text of the line being read, where it was converted.
+    std::string converted;
 
     void Add(const IndexEntry& entry) {
         if (count == fileNames.size()) {
@@ -49,17 +43,18 @@ struct IndexedFiles {
 };
 
 // For a system that names files by UTF-8 text, the bytes of an unmarked
-// line become that text once, here; the bytes are kept for writing back.
-void ConvertLine(std::string& line, IndexReading& reading) {
+// line become that text once, here (in `text`); the bytes are kept for
+// writing back.
+void ConvertLine(std::string_view& line, std::string& text, IndexReading& reading) {
     if (!IsValidUtf8(line)) {
-        std::string text = Utf8FromGameText(line);
-        reading.bytesOfConverted.try_emplace(text, std::move(line));
-        line = std::move(text);
+        text = Utf8FromGameText(line);
+        reading.bytesOfConverted.try_emplace(text, line);
+        line = text;
     }
 }
 
 // Reads up to a batch of lines that name a cache file; false at the end.
-bool ReadBatch(CacheIndexFile& index, FileSystem& files, std::string& line, IndexedFiles& batch,
+bool ReadBatch(CacheIndexFile& index, std::string_view& line, IndexedFiles& batch,
                IndexReading& reading) {
     batch.count = 0;
     batch.unnamed.clear();
@@ -68,8 +63,8 @@ bool ReadBatch(CacheIndexFile& index, FileSystem& files, std::string& line, Inde
         if (!index.ReadIndexLine(line)) {
             return false;
         }
-        if (index.Encoding() == IndexEncoding::Bytes && files.TakesUtf8Names()) {
-            ConvertLine(line, reading);
+        if (reading.linesConverted) {
+            ConvertLine(line, batch.converted, reading);
         }
         if (!ParseIndexLine(line, entry)) {
             continue;
@@ -77,7 +72,7 @@ bool ReadBatch(CacheIndexFile& index, FileSystem& files, std::string& line, Inde
         if (KeyCanNameCacheFile(entry.key)) {
             batch.Add(entry);
         } else {
-            batch.unnamed.emplace_back(batch.count, line);
+            batch.unnamed.emplace_back(batch.count, std::string(line));
         }
     }
     return true;
@@ -132,16 +127,25 @@ std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& 
 
 }  // namespace
 
+bool KeyCanNameCacheFile(std::string_view key) {
+    const bool plain = std::none_of(key.begin(), key.end(),
+                                    [](char c) { return c == '\\' || c == '/' || c == '\0'; });
+    return plain && key != "." && key != "..";
+}
+
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading) {
     reading.leftOut.clear();
     reading.bytesOfConverted.clear();
+    reading.encoding = index.Encoding();
+    reading.decodes = index.Decodes();
+    reading.linesConverted = reading.encoding == IndexEncoding::Bytes && files.TakesUtf8Names();
     IndexedFiles batch;
-    std::string line;
+    std::string_view line;
     std::optional<FileError> failure;
     for (bool more = true; more && !failure;) {
         try {
-            more = ReadBatch(index, files, line, batch, reading);
+            more = ReadBatch(index, line, batch, reading);
         } catch (const FileError& error) {
             // The list keeps what was read before the failure.
             failure = error;
@@ -153,8 +157,6 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
         }
     }
     list.SortAppended();
-    reading.encoding = index.Encoding();
-    reading.linesConverted = reading.encoding == IndexEncoding::Bytes && files.TakesUtf8Names();
     if (failure) {
         throw *failure;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,7 +14,10 @@ class FileSystem;
 
 // What a refresh read of cache.ini besides the entries it listed.
 struct IndexReading {
-    IndexEncoding encoding = IndexEncoding::Bytes;
+    // None until a read of the file told it.
+    std::optional<IndexEncoding> encoding;
+    // False when the list stops at text that does not decode.
+    bool decodes = true;
     // The entry lines it read and listed no file for, as they stand.
     std::vector<std::string> leftOut;
     // Whether it read an unmarked file's lines as text for a system that
@@ -45,3 +49,7 @@ IndexEntry EntryAsRead(const IndexReading& reading, const IndexEntry& listed, st
 // the refresh decided. Lines are converted as `files` needs (`linesConverted`).
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading);
+
+// A key that would reach outside the cache folder, or that no system can
+// pass on as a file name, names no cache file.
+bool KeyCanNameCacheFile(std::string_view key);
