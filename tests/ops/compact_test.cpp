@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -176,6 +177,12 @@ TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
         }
         bool writes = between == Between::GameWritesDuringCompact;
         faulty.beforeCommit = [&] {
+            // Named so that the game's start removes it, should we crash now.
+            const std::vector<std::string> names = FilesIn(game.CacheDir());
+            EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& name) {
+                return name.rfind("cache.ini.", 0) == 0 && name.size() > 14 &&
+                       name.substr(name.size() - 4) == ".tmp";
+            }));
             if (std::exchange(writes, false)) {
                 game.WriteIndex(ReadWholeFile(game.IndexPath()) + "N=New.unr\r\n");
             }
