@@ -90,7 +90,7 @@ bool CacheIndexFile::ReadSnapshot(InputFile& file) {
     const bool stamped = file.Stamp(before);
     raw_.clear();
     if (stamped) {
-        raw_.reserve(before.size + 1);
+        raw_.reserve(before.size + kChunkSize);
     }
     readFailed_ = false;
     for (;;) {
