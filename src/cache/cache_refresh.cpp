@@ -137,6 +137,7 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
                     CacheList& list, IndexReading& reading) {
     reading.leftOut.clear();
     reading.bytesOfConverted.clear();
+    reading.stamp.reset();
     reading.encoding = index.Encoding();
     reading.decodes = index.Decodes();
     reading.linesConverted = reading.encoding == IndexEncoding::Bytes && files.TakesUtf8Names();
@@ -160,6 +161,7 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
     if (failure) {
         throw *failure;
     }
+    reading.stamp = index.SettledStamp();
 }
 
 std::string_view LineAsListed(const IndexReading& reading, std::string_view line,

@@ -8,6 +8,7 @@
 
 #include "cache/cache_index_file.h"
 #include "cache/index_encoding.h"
+#include "platform/file_system.h"
 
 class CacheList;
 class FileSystem;
@@ -18,6 +19,8 @@ struct IndexReading {
     std::optional<IndexEncoding> encoding;
     // False when the list stops at text that does not decode.
     bool decodes = true;
+    // The version of the file read, when the refresh decided every line of it.
+    std::optional<FileStamp> stamp;
     // The entry lines it read and listed no file for, as they stand.
     std::vector<std::string> leftOut;
     // Whether it read an unmarked file's lines as text for a system that

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -184,6 +185,11 @@ TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
     FaultyFileSystem faulty(files());
     fileSystem = &faulty;
     for (const auto& [between, compacted] : rows) {
+#ifdef _WIN32
+        if (between == Between::GameWritesDuringCompact) {
+            continue;  // our hold keeps the game out until the replace itself
+        }
+#endif
         ReopenDialog();
         game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
         game.AddCacheFile("B", 1, "2002-01-01 00:00:00.000");
@@ -217,6 +223,12 @@ TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
         }
         bool writes = between == Between::GameWritesDuringCompact;
         faulty.beforeCommit = [&] {
+            // Named so that the game's start removes it, should we crash now.
+            const std::vector<std::string> names = FilesIn(game.CacheDir());
+            EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& name) {
+                return name.rfind("cache.ini.", 0) == 0 && name.size() > 14 &&
+                       name.substr(name.size() - 4) == ".tmp";
+            }));
             if (std::exchange(writes, false)) {
                 game.WriteIndex(ReadWholeFile(game.IndexPath()) + "N=New.unr\r\n");
             }
@@ -252,7 +264,8 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
         // Met halfway, the game done at the next look: the whole file is listed.
         int opened = 0;
         faulty.beforeOpen = [&, torn = torn] {
-            if (opened++ == 0) {
+            faulty.justWritten = opened++ == 0;
+            if (faulty.justWritten) {
                 WriteWholeFile(game.IndexPath(), torn);
             } else {
                 game.WriteIndex(whole);
@@ -264,6 +277,7 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
 
         // Still writing whenever we look: only whole lines are listed.
         faulty.beforeOpen = [&, torn = torn] { WriteWholeFile(game.IndexPath(), torn); };
+        faulty.justWritten = true;
         ReopenDialog();
         view.rows.clear();
         ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
@@ -272,6 +286,7 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
 
         // Once the game is done, Compact keeps each of its lines once.
         faulty.beforeOpen = nullptr;
+        faulty.justWritten = false;
         game.WriteIndex(whole);
         ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
         EXPECT_EQ(ReadWholeFile(game.IndexPath()), whole + "\r\n") << torn;
@@ -284,6 +299,7 @@ TEST_F(Compact, LeavesAFileTheGameKeepsWritingAlone) {
     fileSystem = &faulty;
     const std::string torn = "[Cache]\r\nA=a.unr\r\nK06=Held06-SomeLo";
     faulty.beforeOpen = [&] { WriteWholeFile(game.IndexPath(), torn); };
+    faulty.justWritten = true;
     CacheList list;
     EXPECT_EQ(WriteCompactedIndex(list, IndexReading{}, CacheDir(), CacheDir() + "cache.ini",
                                   kEntryPrefixLength, faulty),
