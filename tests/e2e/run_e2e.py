@@ -15,9 +15,12 @@ import contextlib
 import datetime
 import glob
 import os
+import random
 import shutil
+import subprocess
 import sys
 import tempfile
+import threading
 import traceback
 
 if sys.argv[1:2] and len(sys.argv) == 2 and sys.executable != "/usr/bin/python3":
@@ -29,7 +32,8 @@ if sys.argv[1:2] and len(sys.argv) == 2 and sys.executable != "/usr/bin/python3"
         if os.path.exists("/usr/bin/python3"):
             os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "scripts"))
 import demo_game  # noqa: E402
 import xsession  # noqa: E402
 
@@ -243,20 +247,11 @@ def lutris_home(x, program, reader):
                 "system: {}\nwine:\n  version: lutris-7.2\n" % (game.dir, prefix))
     proc = x.start([program.program, "--verbose"], env={"HOME": home, "WINEPREFIX": ""})
     with running(x, proc, game):
-        x.wait_window(MAIN)
-        x.wait_active(MAIN)
-        others = [t for t in x.titles() if t != MAIN]
-        if others:
-            raise AssertionError("windows besides the main window: %r" % others)
-        if reader:
-            reader.attach(proc.pid)
-            reader.expect(0, [], 5)
-        x.keys("space", "Return")  # Alpha.unr, then Extract
-        xsession.wait_until(lambda: os.path.exists(game.path("Maps/Alpha.unr"))
-                            and not game.cached("Alpha.unr"), 20, "Alpha.unr extracted")
-        x.keys("Escape")
-        if proc.wait(timeout=20) != 0:
-            raise AssertionError("exit code %d, not 0" % proc.returncode)
+        for step in [("main",), ("hears", 0, [], 5), ("keys", "space", "Return"),  # Extract Alpha
+                     ("check", "Alpha.unr extracted", lambda g: os.path.exists(
+                         g.path("Maps/Alpha.unr")) and not g.cached("Alpha.unr")),
+                     ("keys", "Escape"), ("exit", 0)]:
+            do_step(x, program, game, proc, reader, step)
         told = x.output(proc)
         if "vorpane: chose %s: the only prefix" % prefix not in told:
             raise AssertionError("--verbose told:\n" + told)
@@ -279,8 +274,122 @@ def running(x, proc, game):
         shutil.rmtree(game.root, ignore_errors=True)
 
 
-# Scenarios of the Linux program alone, each a function of its own.
-LINUX_SCENARIOS = [lutris_home]
+def game_beside(x, program, reader):
+    """The game finishing downloads while the player compacts: a Win32
+    stand-in for it under Wine (game_writer.c) rewrites cache.ini whole, in
+    pieces, after each of 30 downloads, while Compact is pressed again and
+    again. No row, and no version of cache.ini read whole, ever holds a line
+    the game did not finish writing; a Compact that writes nothing says the
+    game was writing; once it is done, one Compact keeps the line of each
+    file there, once."""
+    game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
+    index, seed = game.path("Cache/cache.ini"), random.randrange(1 << 31)
+    stand_in = [xsession.WINE_RUN, program.wine_prefix, build_writer(game.root),
+                xsession.windows_path(game.path("Cache"))]
+    # No download: the prefix is up and its Wine running before the player is.
+    subprocess.run(stand_in + ["0", "0"], env=x.env, check=True)
+    program.register(x, game.dir)
+    proc = program.start(x)
+    versions, shown, replaced, stop = set(), set(), [], threading.Event()
+    watcher = threading.Thread(target=watch_index, args=(index, versions, stop))
+    with running(x, proc, game):
+        do_step(x, program, game, proc, reader, ("main",))
+        x.keys("Tab", "Tab", "Tab")  # list, Extract, About: Compact
+        watcher.start()
+        writer = x.start(stand_in + ["30", str(seed)])
+        try:
+            while writer.poll() is None:
+                replaced.append(press_compact(x, program, proc, reader, index))
+                shown.update(row_names(reader))
+        finally:
+            stop.set()
+            watcher.join()
+            writer.kill()
+        if writer.wait() != 0:
+            raise AssertionError("the game's stand-in failed:\n" + x.output(writer))
+        print("e2e.game_beside: %d Compacts, %d said why not; %d versions of cache.ini read"
+              " whole" % (len(replaced), replaced.count(False), len(versions)))
+        written = set(game.original.split(b"\r\n") + x.output(writer).encode().splitlines())
+        stray = {line for v in versions for line in v.split(b"\r\n")[:-1]} - written
+        wrong = shown - {line.split(b"=", 1)[1].decode() for line in written if b"=" in line}
+        if stray or wrong:
+            raise AssertionError("lines the game never wrote: %r in cache.ini, rows %r (seed %d)"
+                                 % (sorted(stray), sorted(wrong), seed))
+        there = sorted(line for line in written if b"=" in line and os.path.exists(
+            game.path("Cache/%s.uxx" % line.split(b"=")[0].decode())))
+        if not press_compact(x, program, proc, reader, index):
+            raise AssertionError("Compact said no, the game done")
+        lines = game.read("Cache/cache.ini").split(b"\r\n")
+        if lines[:1] != [b"[Cache]"] or lines[-2:] != [b"", b""] or sorted(lines[1:-2]) != there:
+            raise AssertionError("compacted, the game done: %r; wanted each of %r once"
+                                 % (lines, there))
+        heard = sorted(line.split(b"=", 1)[1].decode() for line in there) if reader else []
+        xsession.wait_until(lambda: sorted(row_names(reader)) == heard, 10, "a row per file there")
+        x.keys("Escape")
+        do_step(x, program, game, proc, reader, ("exit", 0))
+
+
+def build_writer(folder):
+    """game_writer.exe for the Wine the tests use: i686, as the game is,
+    where the 32-bit loader runs; else x86_64 for wine64."""
+    wine = os.environ.get("VORPANE_WINE", "/usr/lib/wine/wine")
+    i686 = not wine.endswith("64") and subprocess.run([wine, "--version"],
+                                                      capture_output=True).returncode == 0
+    exe = os.path.join(folder, "game_writer.exe")
+    subprocess.run(["%s-w64-mingw32-gcc" % ("i686" if i686 else "x86_64"), "-O2", "-municode",
+                    "-static-libgcc", "-o", exe, os.path.join(HERE, "game_writer.c")], check=True)
+    return exe
+
+
+def watch_index(path, versions, stop):
+    """Gathers every version of `path` read whole: its identity, size and
+    change times alike before and after the read, so that a read which met
+    a write counts for nothing."""
+    def stamp(f):
+        status = os.fstat(f.fileno())
+        return status.st_ino, status.st_size, status.st_mtime_ns, status.st_ctime_ns
+    while not stop.wait(0.002):
+        with contextlib.suppress(FileNotFoundError), open(path, "rb") as f:
+            before, data = stamp(f), f.read()
+            if stamp(f) == before and len(data) == before[1]:
+                versions.add(data)
+
+
+def press_compact(x, program, proc, reader, index):
+    """Presses Compact, which has the focus; True once cache.ini was
+    replaced, False once a box said that the game was writing (answered)."""
+    before = os.stat(index).st_ino
+
+    def answered():
+        if x.windows(program.shown(index)):
+            raise AssertionError("the game folder asked for again while the game wrote cache.ini")
+        if x.windows(program.name):
+            said = box_text(x, proc, reader)
+            if "is being written by another program" not in said:
+                raise AssertionError("Compact said: " + said)
+            x.answer(program.name, "Return")
+            return "box"
+        return os.stat(index).st_ino != before
+    x.keys("space")
+    return xsession.wait_until(answered, 30, "Compact to replace cache.ini or say why") is True
+
+
+def box_text(x, proc, reader):
+    """What the box shown says: as a screen reader hears it, or under Wine
+    as its trace of message boxes tells it."""
+    if reader:
+        return reader.alert_text(proc.pid)
+    return ([line for line in x.output(proc).splitlines() if ":msgbox:" in line] or [""])[-1]
+
+
+def row_names(reader):
+    """The names the rows are heard with, separators aside; none unheard."""
+    return [row.rsplit(", ", 1)[0] for row in reader.hear()[1]
+            if not row.startswith("Download batch from ")] if reader else []
+
+
+# Scenarios that are functions of their own, and the programs each is for.
+FUNCTION_SCENARIOS = [(game_beside, {"linux", "windows"}), (lutris_home, LINUX)]
 
 
 def run(x, program, entry, steps, reader):
@@ -308,10 +417,7 @@ def run(x, program, entry, steps, reader):
                 continue
             if not shown and step[0] != "main" and x.windows(MAIN):
                 raise AssertionError("the main window opened before %s" % step[0])
-            if step[0] == "main":
-                shown = True
-                if reader:
-                    reader.attach(proc.pid)
+            shown = shown or step[0] == "main"
             do_step(x, program, game, proc, reader, step)
 
 
@@ -324,6 +430,8 @@ def do_step(x, program, game, proc, reader, step):
         others = [t for t in x.titles() if t != MAIN]
         if others:
             raise AssertionError("windows besides the main window: %r" % others)
+        if reader:
+            reader.attach(proc.pid)
     elif kind == "keys":
         x.keys(*args)
     elif kind == "double_click":
@@ -372,8 +480,8 @@ def main():
     else:
         program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
     scenarios = [s for s in SCENARIOS if len(s) == 3 or program.platform in s[3]]
-    if linux:
-        scenarios += [(f.__name__, None, f) for f in LINUX_SCENARIOS]
+    scenarios += [(f.__name__, None, f) for f, platforms in FUNCTION_SCENARIOS
+                  if program.platform in platforms]
     failed = []
     program.end()
     with xsession.XSession(accessible=linux) as x:

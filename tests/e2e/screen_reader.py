@@ -35,12 +35,12 @@ class ScreenReader:
         self.table = xsession.wait_until(lambda: self._find_table(pid), 20, "the list over AT-SPI")
 
     def _find_table(self, pid):
-        desktop = Atspi.get_desktop(0)
-        for i in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(i)
-            if app is not None and app.get_process_id() == pid:
-                return _find(app, Atspi.Role.TABLE)
-        return None
+        return _find(_app(pid), Atspi.Role.TABLE)
+
+    def alert_text(self, pid):
+        """The texts of the alert the program `pid` shows, once it has any."""
+        return xsession.wait_until(lambda: " ".join(_names(_find(_app(pid), Atspi.Role.ALERT))),
+                                   10, "an alert over AT-SPI")
 
     def hear(self):
         """Rows, selected rows, caret row and focus, as read now."""
@@ -83,6 +83,21 @@ class ScreenReader:
                                  " times; wanted caret %r, selection %r" % (
                                      self.heard, self.announced - announced, caret, selected))
         time.sleep(0.05)
+
+
+def _app(pid):
+    desktop = Atspi.get_desktop(0)
+    apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
+    return next((app for app in apps if app is not None and app.get_process_id() == pid), None)
+
+
+def _names(accessible, depth=0):
+    """The names of `accessible` and of all under it."""
+    if accessible is None or depth > 12:
+        return []
+    return [accessible.get_name()] + [name for i in range(accessible.get_child_count())
+                                      for name in _names(accessible.get_child_at_index(i),
+                                                         depth + 1)]
 
 
 def _find(accessible, role, depth=0):
