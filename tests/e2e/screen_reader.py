@@ -39,8 +39,8 @@ class ScreenReader:
 
     def alert_text(self, pid):
         """The texts of the alert the program `pid` shows, once it has any."""
-        return xsession.wait_until(lambda: " ".join(_names(_find(_app(pid), Atspi.Role.ALERT))),
-                                   10, "an alert over AT-SPI")
+        return xsession.wait_until(lambda: " ".join(
+            a.get_name() for a in _under(_find(_app(pid), Atspi.Role.ALERT))), 10, "an alert")
 
     def hear(self):
         """Rows, selected rows, caret row and focus, as read now."""
@@ -91,25 +91,16 @@ def _app(pid):
     return next((app for app in apps if app is not None and app.get_process_id() == pid), None)
 
 
-def _names(accessible, depth=0):
-    """The names of `accessible` and of all under it."""
+def _under(accessible, depth=0):
+    """`accessible` and every accessible under it, but not into tables."""
     if accessible is None or depth > 12:
-        return []
-    return [accessible.get_name()] + [name for i in range(accessible.get_child_count())
-                                      for name in _names(accessible.get_child_at_index(i),
-                                                         depth + 1)]
+        return
+    yield accessible
+    if accessible.get_role() != Atspi.Role.TABLE:
+        for i in range(accessible.get_child_count()):
+            yield from _under(accessible.get_child_at_index(i), depth + 1)
 
 
-def _find(accessible, role, depth=0):
-    """The first accessible of `role` under `accessible`; not into tables."""
-    if accessible is None or depth > 12:
-        return None
-    if accessible.get_role() == role:
-        return accessible
-    if accessible.get_role() == Atspi.Role.TABLE:
-        return None
-    for i in range(accessible.get_child_count()):
-        found = _find(accessible.get_child_at_index(i), role, depth + 1)
-        if found is not None:
-            return found
-    return None
+def _find(accessible, role):
+    """The first accessible of `role` under `accessible`."""
+    return next((a for a in _under(accessible) if a.get_role() == role), None)
