@@ -20,6 +20,9 @@ class ScreenReader:
         for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             os.environ[name] = env[name]
         Atspi.init()
+        # A command keeps the window busy while the game writes beside it:
+        # an answer may take seconds, not Atspi's 0.8.
+        Atspi.set_timeout(20000, 20000)
         self.announced = 0
         self.listener = Atspi.EventListener.new(self._on_selection_changed)
         self.listener.register("object:selection-changed")
