@@ -2,10 +2,12 @@
    download, a new Cache\<key>.uxx, then cache.ini read from disk as it is
    now (every key=name line kept, whoever wrote it), its new line added, and
    the file rewritten whole the way the game does it: truncated, then the
-   text in small pieces with short sleeps. A file another program holds is
-   waited for. Each line added is printed once its file is written.
+   text in small pieces with short sleeps, and once, at a point of the text
+   chosen at random, a pause of <stall> ms: the game descheduled while it
+   writes. A file another program holds is waited for. Each line added is
+   printed once its file is written.
 
-   usage: game_writer <cache folder> <downloads> <seed> */
+   usage: game_writer <cache folder> <downloads> <seed> <stall> */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -47,10 +49,8 @@ static void Write(HANDLE file, const char* text, DWORD size, const wchar_t* path
 static char old[1 << 20], text[2 * sizeof old + 128];
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
-        fprintf(stderr, "usage: game_writer <cache folder> <downloads> <seed>\n");
-        return 2;
-    }
+    if (argc != 5)
+        return 2;  // see usage above
     state = (unsigned long long)_wtoi64(argv[3]);
     wchar_t index[MAX_PATH], download[MAX_PATH];
     swprintf(index, MAX_PATH, L"%ls\\cache.ini", argv[1]);
@@ -80,11 +80,13 @@ int wmain(int argc, wchar_t** argv) {
             sprintf(text + length, "%08X%08X%08X%08X=Held%02d-SomeLongerPackageName.unr\r\n\r\n",
                     key[0], key[1], key[2], key[3], i);
 
+        const int stallAt = (int)Below((unsigned)length);
+        const unsigned stall = (unsigned)_wtoi(argv[4]);
         file = Open(index, GENERIC_WRITE, 0, CREATE_ALWAYS);
         for (int done = 0, piece; done < length; done += piece) {
             piece = min(3 + (int)Below(48), length - done);
             Write(file, text + done, piece, index);
-            Sleep(1 + Below(5));
+            Sleep(done < stallAt && done + piece >= stallAt ? stall : 1 + Below(5));
         }
         CloseHandle(file);
         printf("%.*s\n", length - added - 4, text + added);

@@ -156,6 +156,110 @@ def unicode_index_scenario():
         ("exit", 0)])
 
 
+def compact_beside_the_game(x, program, game, proc, reader):
+    """The game finishing downloads while the player compacts: a Win32
+    stand-in for it under Wine (game_writer.c) rewrites cache.ini whole, in
+    pieces, after each of 30 downloads, pausing once in each rewrite for
+    longer than a reader waits for the file to stand still, while Compact
+    is pressed again and again. No row, and no version of cache.ini read
+    whole, ever holds a line the game did not finish writing; a Compact
+    that writes nothing says the game was writing; once it is done, one
+    Compact keeps the line of each file there, once."""
+    index, seed = game.path("Cache/cache.ini"), random.randrange(1 << 31)
+    stand_in = [xsession.WINE_RUN, program.wine_prefix, build_writer(game.root),
+                xsession.windows_path(game.path("Cache"))]
+    subprocess.run(stand_in + ["0", "0", "0"], env=x.env, check=True)  # Wine up, no download
+    versions, shown, replaced, stop = set(), set(), [], threading.Event()
+    watcher = threading.Thread(target=watch_index, args=(index, versions, stop))
+    watcher.start()
+    writer = x.start(stand_in + ["30", str(seed), "200"])
+    try:
+        while writer.poll() is None:
+            replaced.append(press_compact(x, program, proc, reader, index))
+            shown.update(row_names(reader))
+    finally:
+        stop.set()
+        watcher.join()
+        writer.kill()
+    if writer.wait() != 0:
+        raise AssertionError("the game's stand-in failed:\n" + x.output(writer))
+    print("e2e: %d Compacts, %d said the game was writing; %d versions of cache.ini read whole"
+          % (len(replaced), replaced.count(False), len(versions)))
+    written = set(game.original.split(b"\r\n") + x.output(writer).encode().splitlines())
+    stray = {line for v in versions for line in v.split(b"\r\n")[:-1]} - written
+    wrong = shown - {line.split(b"=", 1)[1].decode() for line in written if b"=" in line}
+    if stray or wrong:
+        raise AssertionError("lines the game never wrote: %r in cache.ini, rows %r (seed %d)"
+                             % (sorted(stray), sorted(wrong), seed))
+    there = sorted(line for line in written if b"=" in line and os.path.exists(
+        game.path("Cache/%s.uxx" % line.split(b"=")[0].decode())))
+    if not press_compact(x, program, proc, reader, index):
+        raise AssertionError("Compact said no, the game done")
+    lines = game.read("Cache/cache.ini").split(b"\r\n")
+    if lines[:1] != [b"[Cache]"] or lines[-2:] != [b"", b""] or sorted(lines[1:-2]) != there:
+        raise AssertionError("compacted, the game done: %r; wanted each of %r once"
+                             % (lines, there))
+    heard = sorted(line.split(b"=", 1)[1].decode() for line in there) if reader else []
+    xsession.wait_until(lambda: sorted(row_names(reader)) == heard, 10, "a row per file there")
+
+
+def build_writer(folder):
+    """game_writer.exe for the Wine the tests use: i686, as the game is,
+    where the 32-bit loader runs; else x86_64 for wine64."""
+    wine = os.environ.get("VORPANE_WINE", "/usr/lib/wine/wine")
+    i686 = not wine.endswith("64") and subprocess.run([wine, "--version"],
+                                                      capture_output=True).returncode == 0
+    exe = os.path.join(folder, "game_writer.exe")
+    subprocess.run(["%s-w64-mingw32-gcc" % ("i686" if i686 else "x86_64"), "-O2", "-municode",
+                    "-static-libgcc", "-o", exe, os.path.join(HERE, "game_writer.c")], check=True)
+    return exe
+
+
+def watch_index(path, versions, stop):
+    """Gathers every version of `path` read whole: its identity, size and
+    change times alike before and after the read, so that a read which met
+    a write counts for nothing."""
+    def stamp(f):
+        status = os.fstat(f.fileno())
+        return status.st_ino, status.st_size, status.st_mtime_ns, status.st_ctime_ns
+    while not stop.wait(0.002):
+        with contextlib.suppress(FileNotFoundError), open(path, "rb") as f:
+            before, data = stamp(f), f.read()
+            if stamp(f) == before and len(data) == before[1]:
+                versions.add(data)
+
+
+def press_compact(x, program, proc, reader, index):
+    """Presses Compact, which has the focus; True once cache.ini was
+    replaced, False once a box said that the game was writing (answered)."""
+    before = os.stat(index).st_ino
+
+    def answered():
+        if x.windows(program.name):
+            said = box_text(x, proc, reader)
+            if "is being written by another program" not in said:
+                raise AssertionError("Compact said: " + said)
+            x.answer(program.name, "Return")
+            return "box"
+        return os.stat(index).st_ino != before
+    x.keys("space")
+    return xsession.wait_until(answered, 30, "Compact to replace cache.ini or say why") is True
+
+
+def box_text(x, proc, reader):
+    """What the box shown says: as a screen reader hears it, or under Wine
+    as its trace of message boxes tells it."""
+    if reader:
+        return reader.alert_text(proc.pid)
+    return ([line for line in x.output(proc).splitlines() if ":msgbox:" in line] or [""])[-1]
+
+
+def row_names(reader):
+    """The names the rows are heard with, separators aside; none unheard."""
+    return [row.rsplit(", ", 1)[0] for row in reader.hear()[1]
+            if not row.startswith("Download batch from ")] if reader else []
+
+
 # Each scenario: its name, the game's registry entry ("game", "no key",
 # "no value"; "read-only" makes cache.ini read-only; or a pair of entry and
 # a function that makes the game the scenario's own), its steps, and the
@@ -226,6 +330,9 @@ SCENARIOS = [
         ("choose", "UT"),
         ("main",), ("keys", "Escape"), ("exit", 0)]),
     unicode_index_scenario(),
+    # Tab order: list, Extract, About, Compact.
+    ("game_beside", "game", [("main",), ("keys", "Tab", "Tab", "Tab"),
+                             ("do", compact_beside_the_game), ("keys", "Escape"), ("exit", 0)]),
 ]
 
 
@@ -274,122 +381,8 @@ def running(x, proc, game):
         shutil.rmtree(game.root, ignore_errors=True)
 
 
-def game_beside(x, program, reader):
-    """The game finishing downloads while the player compacts: a Win32
-    stand-in for it under Wine (game_writer.c) rewrites cache.ini whole, in
-    pieces, after each of 30 downloads, while Compact is pressed again and
-    again. No row, and no version of cache.ini read whole, ever holds a line
-    the game did not finish writing; a Compact that writes nothing says the
-    game was writing; once it is done, one Compact keeps the line of each
-    file there, once."""
-    game = Game(tempfile.mkdtemp(prefix="vorpane-e2e-"))
-    index, seed = game.path("Cache/cache.ini"), random.randrange(1 << 31)
-    stand_in = [xsession.WINE_RUN, program.wine_prefix, build_writer(game.root),
-                xsession.windows_path(game.path("Cache"))]
-    # No download: the prefix is up and its Wine running before the player is.
-    subprocess.run(stand_in + ["0", "0"], env=x.env, check=True)
-    program.register(x, game.dir)
-    proc = program.start(x)
-    versions, shown, replaced, stop = set(), set(), [], threading.Event()
-    watcher = threading.Thread(target=watch_index, args=(index, versions, stop))
-    with running(x, proc, game):
-        do_step(x, program, game, proc, reader, ("main",))
-        x.keys("Tab", "Tab", "Tab")  # list, Extract, About: Compact
-        watcher.start()
-        writer = x.start(stand_in + ["30", str(seed)])
-        try:
-            while writer.poll() is None:
-                replaced.append(press_compact(x, program, proc, reader, index))
-                shown.update(row_names(reader))
-        finally:
-            stop.set()
-            watcher.join()
-            writer.kill()
-        if writer.wait() != 0:
-            raise AssertionError("the game's stand-in failed:\n" + x.output(writer))
-        print("e2e.game_beside: %d Compacts, %d said why not; %d versions of cache.ini read"
-              " whole" % (len(replaced), replaced.count(False), len(versions)))
-        written = set(game.original.split(b"\r\n") + x.output(writer).encode().splitlines())
-        stray = {line for v in versions for line in v.split(b"\r\n")[:-1]} - written
-        wrong = shown - {line.split(b"=", 1)[1].decode() for line in written if b"=" in line}
-        if stray or wrong:
-            raise AssertionError("lines the game never wrote: %r in cache.ini, rows %r (seed %d)"
-                                 % (sorted(stray), sorted(wrong), seed))
-        there = sorted(line for line in written if b"=" in line and os.path.exists(
-            game.path("Cache/%s.uxx" % line.split(b"=")[0].decode())))
-        if not press_compact(x, program, proc, reader, index):
-            raise AssertionError("Compact said no, the game done")
-        lines = game.read("Cache/cache.ini").split(b"\r\n")
-        if lines[:1] != [b"[Cache]"] or lines[-2:] != [b"", b""] or sorted(lines[1:-2]) != there:
-            raise AssertionError("compacted, the game done: %r; wanted each of %r once"
-                                 % (lines, there))
-        heard = sorted(line.split(b"=", 1)[1].decode() for line in there) if reader else []
-        xsession.wait_until(lambda: sorted(row_names(reader)) == heard, 10, "a row per file there")
-        x.keys("Escape")
-        do_step(x, program, game, proc, reader, ("exit", 0))
-
-
-def build_writer(folder):
-    """game_writer.exe for the Wine the tests use: i686, as the game is,
-    where the 32-bit loader runs; else x86_64 for wine64."""
-    wine = os.environ.get("VORPANE_WINE", "/usr/lib/wine/wine")
-    i686 = not wine.endswith("64") and subprocess.run([wine, "--version"],
-                                                      capture_output=True).returncode == 0
-    exe = os.path.join(folder, "game_writer.exe")
-    subprocess.run(["%s-w64-mingw32-gcc" % ("i686" if i686 else "x86_64"), "-O2", "-municode",
-                    "-static-libgcc", "-o", exe, os.path.join(HERE, "game_writer.c")], check=True)
-    return exe
-
-
-def watch_index(path, versions, stop):
-    """Gathers every version of `path` read whole: its identity, size and
-    change times alike before and after the read, so that a read which met
-    a write counts for nothing."""
-    def stamp(f):
-        status = os.fstat(f.fileno())
-        return status.st_ino, status.st_size, status.st_mtime_ns, status.st_ctime_ns
-    while not stop.wait(0.002):
-        with contextlib.suppress(FileNotFoundError), open(path, "rb") as f:
-            before, data = stamp(f), f.read()
-            if stamp(f) == before and len(data) == before[1]:
-                versions.add(data)
-
-
-def press_compact(x, program, proc, reader, index):
-    """Presses Compact, which has the focus; True once cache.ini was
-    replaced, False once a box said that the game was writing (answered)."""
-    before = os.stat(index).st_ino
-
-    def answered():
-        if x.windows(program.shown(index)):
-            raise AssertionError("the game folder asked for again while the game wrote cache.ini")
-        if x.windows(program.name):
-            said = box_text(x, proc, reader)
-            if "is being written by another program" not in said:
-                raise AssertionError("Compact said: " + said)
-            x.answer(program.name, "Return")
-            return "box"
-        return os.stat(index).st_ino != before
-    x.keys("space")
-    return xsession.wait_until(answered, 30, "Compact to replace cache.ini or say why") is True
-
-
-def box_text(x, proc, reader):
-    """What the box shown says: as a screen reader hears it, or under Wine
-    as its trace of message boxes tells it."""
-    if reader:
-        return reader.alert_text(proc.pid)
-    return ([line for line in x.output(proc).splitlines() if ":msgbox:" in line] or [""])[-1]
-
-
-def row_names(reader):
-    """The names the rows are heard with, separators aside; none unheard."""
-    return [row.rsplit(", ", 1)[0] for row in reader.hear()[1]
-            if not row.startswith("Download batch from ")] if reader else []
-
-
-# Scenarios that are functions of their own, and the programs each is for.
-FUNCTION_SCENARIOS = [(game_beside, {"linux", "windows"}), (lutris_home, LINUX)]
+# Scenarios of the Linux program alone, each a function of its own.
+LINUX_SCENARIOS = [lutris_home]
 
 
 def run(x, program, entry, steps, reader):
@@ -423,7 +416,7 @@ def run(x, program, entry, steps, reader):
 
 def do_step(x, program, game, proc, reader, step):
     kind, *args = step
-    args = [a(game, program) if callable(a) and kind != "check" else a for a in args]
+    args = [a(game, program) if callable(a) and kind not in ("check", "do") else a for a in args]
     if kind == "main":
         x.wait_window(MAIN)
         x.wait_active(MAIN)
@@ -447,6 +440,8 @@ def do_step(x, program, game, proc, reader, step):
         program.choose(x, os.path.join(game.root, *args))
     elif kind == "check":
         xsession.wait_until(lambda: args[1](game), 20, args[0])
+    elif kind == "do":
+        args[0](x, program, game, proc, reader)
     elif kind == "close":
         x.run(["wmctrl", "-c", MAIN])
     elif kind == "exit" and proc.wait(timeout=20) != args[0]:
@@ -480,8 +475,8 @@ def main():
     else:
         program = xsession.WindowsProgram(path, os.path.abspath(sys.argv[2]))
     scenarios = [s for s in SCENARIOS if len(s) == 3 or program.platform in s[3]]
-    scenarios += [(f.__name__, None, f) for f, platforms in FUNCTION_SCENARIOS
-                  if program.platform in platforms]
+    if linux:
+        scenarios += [(f.__name__, None, f) for f in LINUX_SCENARIOS]
     failed = []
     program.end()
     with xsession.XSession(accessible=linux) as x:
