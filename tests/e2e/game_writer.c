@@ -30,20 +30,15 @@ static void Check(BOOL done, const char* what, const wchar_t* path) {
 /* Waits (up to about 30 s) while another program holds the file, as the
    game would have to. */
 static HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD how) {
-    for (int tries = 0;; ++tries) {
-        HANDLE file = CreateFileW(path, access, share, NULL, how, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
-            tries == 3000) {
-            Check(file != INVALID_HANDLE_VALUE, "open", path);
-            return file;
-        }
+    HANDLE file;
+    for (int tries = 0;
+         (file = CreateFileW(path, access, share, NULL, how, 0, NULL)) == INVALID_HANDLE_VALUE &&
+         GetLastError() == ERROR_SHARING_VIOLATION && tries < 3000;
+         ++tries) {
         Sleep(5 + Below(10));
     }
-}
-
-static void Write(HANDLE file, const char* text, DWORD size, const wchar_t* path) {
-    DWORD written = 0;
-    Check(WriteFile(file, text, size, &written, NULL) && written == size, "write", path);
+    Check(file != INVALID_HANDLE_VALUE, "open", path);
+    return file;
 }
 
 static char old[1 << 20], text[2 * sizeof old + 128];
@@ -55,14 +50,15 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t index[MAX_PATH], download[MAX_PATH];
     swprintf(index, MAX_PATH, L"%ls\\cache.ini", argv[1]);
     for (int i = 1; i <= _wtoi(argv[2]); ++i) {
-        const unsigned key[4] = {Below(~0u), Below(~0u), Below(~0u), Below(~0u)};
-        swprintf(download, MAX_PATH, L"%ls\\%08X%08X%08X%08X.uxx", argv[1], key[0], key[1], key[2],
-                 key[3]);
+        char line[96];
+        snprintf(line, sizeof line, "%08X%08X%08X%08X=Held%02d-SomeLongerPackageName.unr",
+                 Below(~0u), Below(~0u), Below(~0u), Below(~0u), i);
+        swprintf(download, MAX_PATH, L"%ls\\%.32hs.uxx", argv[1], line);
         HANDLE file = Open(download, GENERIC_WRITE, 0, CREATE_NEW);
-        Write(file, old, 1000 + Below(9000), download);
+        DWORD size = 0;
+        Check(WriteFile(file, old, 1000 + Below(9000), &size, NULL), "write", download);
         CloseHandle(file);
 
-        DWORD size = 0;
         file = Open(index, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
         Check(ReadFile(file, old, sizeof old - 1, &size, NULL), "read", index);
         CloseHandle(file);
@@ -75,21 +71,17 @@ int wmain(int argc, wchar_t** argv) {
                 length += sprintf(text + length, "%.*s\r\n", kept, at);
             }
         }
-        const int added = length;
-        length +=
-            sprintf(text + length, "%08X%08X%08X%08X=Held%02d-SomeLongerPackageName.unr\r\n\r\n",
-                    key[0], key[1], key[2], key[3], i);
+        length += sprintf(text + length, "%s\r\n\r\n", line);
 
         const int stallAt = (int)Below((unsigned)length);
-        const unsigned stall = (unsigned)_wtoi(argv[4]);
         file = Open(index, GENERIC_WRITE, 0, CREATE_ALWAYS);
         for (int done = 0, piece; done < length; done += piece) {
             piece = min(3 + (int)Below(48), length - done);
-            Write(file, text + done, piece, index);
-            Sleep(done < stallAt && done + piece >= stallAt ? stall : 1 + Below(5));
+            Check(WriteFile(file, text + done, piece, &size, NULL), "write", index);
+            Sleep(done < stallAt && done + piece >= stallAt ? (DWORD)_wtoi(argv[4]) : 1 + Below(5));
         }
         CloseHandle(file);
-        printf("%.*s\n", length - added - 4, text + added);
+        printf("%s\n", line);
         fflush(stdout);
         Sleep(100 + Below(300));
     }
