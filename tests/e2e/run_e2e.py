@@ -175,7 +175,9 @@ def compact_beside_the_game(x, program, game, proc, reader):
     if writer.wait() != 0:
         raise AssertionError("the game's stand-in failed:\n" + x.output(writer))
     written = set(game.original.split(b"\r\n") + x.output(writer).encode().splitlines())
-    stray = {line for v in versions for line in v.split(b"\r\n")[:-1]} - written
+    # Wine lets a version show NULs where a piece is still to come: no line of the file's.
+    stray = {line for v in versions for line in v.split(b"\r\n")[:-1] if b"\0" not in line}
+    stray -= written
     wrong = shown - {line.partition(b"=")[2].decode() for line in written}
     if stray or wrong:
         raise AssertionError("lines the game never wrote: %r in cache.ini, rows %r"
