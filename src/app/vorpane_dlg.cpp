@@ -71,19 +71,31 @@ void CVorpaneDlg::OnDelete() {
 void CVorpaneDlg::OnCompact() {
     const CompactResult result = WriteCompactedIndex(m_list, m_indexRead, m_cacheDir,
                                                      m_cacheIniPath, m_prefixLen, m_services.files);
-    if (result != CompactResult::Written) {
-        // Left as it was; the list shows the file as it is now.
-        const std::string text =
-            m_cacheIniPath +
-            (result == CompactResult::Undecodable
-                 ? " does not decode as the text its byte-order mark names.\nIt was left as it "
-                   "was."
-                 : " was rewritten in another encoding since the list was read.\nIt was left "
-                   "as it was; compact it again.");
-        m_services.boxes.Show(text, m_services.programName, BoxStyle::Warning);
+    // Left as it was, and said so; the list shows the file as it is now.
+    switch (result) {
+        case CompactResult::Written:
+            break;
+        case CompactResult::Undecodable:
+            Warn(" does not decode as the text its byte-order mark names.\nIt was left as it was.");
+            break;
+        case CompactResult::EncodingChanged:
+            Warn(
+                " was rewritten in another encoding since the list was read.\nIt was left as it "
+                "was; compact it again.");
+            break;
+        case CompactResult::KeptChanging:
+            Warn(
+                " is being written by another program, the game perhaps.\nIt was left as it "
+                "was; compact it again when the game is done.");
+            break;
     }
     ClearCacheList();
-    RefreshCacheList();
+    // The box just said that the file does not decode.
+    Refresh(result != CompactResult::Undecodable);
+}
+
+void CVorpaneDlg::Warn(const char* aboutIndex) {
+    m_services.boxes.Show(m_cacheIniPath + aboutIndex, m_services.programName, BoxStyle::Warning);
 }
 
 std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource source) {
@@ -103,25 +115,35 @@ std::size_t CVorpaneDlg::SetGameFolder(const std::string& path, FolderSource sou
 }
 
 void CVorpaneDlg::RefreshCacheList() {
+    Refresh(true);
+}
+
+void CVorpaneDlg::Refresh(bool tellUndecodable) {
     if (m_gameDir.empty()) {
         LocateGameFolder();
     }
-    if (AdoptEarlyIndex()) {
-        return;
-    }
-    CacheIndexFile index(m_services.files);
-    while (!index.OpenCacheIndex(m_cacheIniPath)) {
-        // A command cleared the list before this refresh: the window shows
-        // it empty behind the question, not the rows that were.
-        SyncView();
-        AskForGameFolderAgain();
-    }
+    // A refresh that fails tells a later Compact nothing of the file.
     m_indexRead = IndexReading{};
-    UseTextFormOf(index.Encoding());
-    AddCachedFiles(index, m_cacheDir, m_services.files, m_list, m_indexRead);
-    index.CloseCacheIndex();
-    if (m_list.Count() > 0) {
-        MarkDownloadBatches();
+    if (!AdoptEarlyIndex()) {
+        CacheIndexFile index(m_services.files);
+        while (!index.OpenCacheIndex(m_cacheIniPath)) {
+            // A command cleared the list before this refresh: the window shows
+            // it empty behind the question, not the rows that were.
+            SyncView();
+            AskForGameFolderAgain();
+        }
+        UseTextFormOf(index.Encoding().value_or(IndexEncoding::Bytes));
+        AddCachedFiles(index, m_cacheDir, m_services.files, m_list, m_indexRead);
+        index.CloseCacheIndex();
+        if (m_list.Count() > 0) {
+            MarkDownloadBatches();
+        }
+    }
+    if (!m_indexRead.decodes && tellUndecodable) {
+        SyncView();
+        Warn(
+            " does not decode as the text its byte-order mark names.\nThe entries after that "
+            "point are not shown.");
     }
 }
 
@@ -131,7 +153,7 @@ bool CVorpaneDlg::AdoptEarlyIndex() {
     if (!index || index->cacheIniPath != m_cacheIniPath || m_list.Count() != 0) {
         return false;
     }
-    UseTextFormOf(index->reading.encoding);
+    UseTextFormOf(index->reading.encoding.value_or(IndexEncoding::Bytes));
     m_list = std::move(index->list);
     m_indexRead = std::move(index->reading);
     return true;

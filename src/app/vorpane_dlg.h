@@ -94,6 +94,10 @@ class CVorpaneDlg {
     void UseTextFormOf(IndexEncoding encoding);
     // Takes the early pass's list when it read the index this refresh would.
     bool AdoptEarlyIndex();
+    // RefreshCacheList; whether to say that the list stops at text that does not decode.
+    void Refresh(bool tellUndecodable);
+    // A warning box: the index's path, then `aboutIndex`.
+    void Warn(const char* aboutIndex);
 
     DialogServices m_services;
     std::string m_cacheDir;

@@ -1,6 +1,8 @@
 #include "cache/cache_index_file.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "base/file_error.h"
@@ -8,12 +10,20 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr std::size_t kChunkSize = 64 * 1024;
 // Written out in large pieces: one system call per megabyte.
 constexpr std::size_t kWriteChunkSize = 1024 * 1024;
 constexpr char kEndOfFileMark = '\x1a';
-// The longest byte-order mark.
-constexpr std::size_t kMarkBytes = 3;
+constexpr std::size_t kLongestMark = 3;
+// A file written this recently may be in the middle of being rewritten,
+// between two of the writer's pieces (git's rule for a racily clean index).
+constexpr auto kSettleTime = 100ms;
+// How long a read waits for the file to stand still before it takes what
+// it has, and how often it looks again meanwhile.
+constexpr auto kPatience = 1s;
+constexpr auto kPause = 20ms;
 
 // The file being replaced, read under the replacement's hold on it.
 class OriginalFile final : public InputFile {
@@ -22,119 +32,152 @@ class OriginalFile final : public InputFile {
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
         return replacement_.ReadOriginal(buffer, size);
     }
+    bool Stamp(FileStamp& stamp) override { return replacement_.OriginalStamp(stamp); }
 
   private:
     ReplacementFile& replacement_;
 };
 
+// The length of `bytes` up to the end of its last whole line.
+std::size_t WholeLinesLength(std::string_view bytes, IndexEncoding encoding) {
+    if (encoding != IndexEncoding::Utf16) {
+        const auto lastEnd = bytes.rfind('\n');
+        return lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+    }
+    for (std::size_t end = bytes.size() & ~std::size_t{1}; end >= 2; end -= 2) {
+        if (bytes[end - 2] == '\n' && bytes[end - 1] == '\0') {
+            return end;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 CacheIndexFile::CacheIndexFile(FileSystem& files) : files_(files) {}
 
-CacheIndexFile::~CacheIndexFile() {
-    // The reader of a replaced file reads through the replacement.
-    input_.reset();
-}
+CacheIndexFile::~CacheIndexFile() = default;
 
 bool CacheIndexFile::OpenCacheIndex(const std::string& path) {
     input_.reset();
     output_.reset();
-    input_ = files_.OpenExclusiveForReading(path);
     path_ = path;
-    StartReading();
-    return input_ != nullptr;
-}
-
-void CacheIndexFile::StartReading() {
-    encoding_ = IndexEncoding::Bytes;
-    decoder_ = IndexDecoder(encoding_);
-    started_ = false;
-    empty_ = true;
-    decodes_ = true;
-    buffer_.clear();
-    bufferPos_ = 0;
-    atEnd_ = false;
-}
-
-bool CacheIndexFile::ReadRaw() {
-    const std::size_t kept = raw_.size();
-    raw_.resize(kept + kChunkSize);
-    const std::ptrdiff_t count = input_->Read(raw_.data() + kept, kChunkSize);
-    if (count < 0) {
-        raw_.clear();
-        buffer_.clear();
-        atEnd_ = true;
-        throw FileError(FileErrorCause::Generic, path_);
-    }
-    raw_.resize(kept + static_cast<std::size_t>(count));
-    return count > 0;
-}
-
-bool CacheIndexFile::FillBuffer() {
-    if (atEnd_ || !input_) {
-        return false;
-    }
-    raw_.clear();
-    bool more = ReadRaw();
-    if (!started_) {
-        // The mark is told by the first bytes, which a short read may split.
-        while (more && raw_.size() < kMarkBytes) {
-            more = ReadRaw();
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    for (bool readBefore = false;; readBefore = true) {
+        // Our own hold would keep us out.
+        input_.reset();
+        input_ = files_.OpenExclusiveForReading(path);
+        if (!input_) {
+            if (!readBefore) {
+                return false;
+            }
+            // Gone while we waited for it to settle: what was read stands.
+            settled_ = false;
+            break;
         }
-        std::size_t markLength = 0;
-        empty_ = raw_.empty();
-        encoding_ = DetectIndexEncoding(raw_, markLength);
-        decoder_ = IndexDecoder(encoding_);
-        raw_.erase(0, markLength);
-        started_ = true;
+        settled_ = ReadSnapshot(*input_);
+        if (settled_ || readFailed_ || std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(kPause);
     }
-    bufferPos_ = 0;
+    Decode();
+    return true;
+}
+
+bool CacheIndexFile::ReadSnapshot(InputFile& file) {
+    FileStamp before;
+    const bool stamped = file.Stamp(before);
+    raw_.clear();
+    if (stamped) {
+        raw_.reserve(before.size + 1);
+    }
+    readFailed_ = false;
+    for (;;) {
+        const std::size_t kept = raw_.size();
+        raw_.resize(kept + kChunkSize);
+        const std::ptrdiff_t count = file.Read(raw_.data() + kept, kChunkSize);
+        raw_.resize(kept + static_cast<std::size_t>(std::max<std::ptrdiff_t>(count, 0)));
+        if (count <= 0) {
+            readFailed_ = count < 0;
+            break;
+        }
+    }
+    FileStamp after;
+    if (!stamped || !file.Stamp(after)) {
+        // The system cannot tell: the file is taken as read.
+        return true;
+    }
+    readStamp_ = after;
+    return before.SameVersion(after) &&
+           (after.sinceWrite >= kSettleTime || files_.IsOwnWrite(path_, after));
+}
+
+void CacheIndexFile::Decode() {
+    std::size_t markLength = 0;
+    encoding_ = DetectIndexEncoding(raw_, markLength);
+    empty_ = raw_.empty();
+    encodingKnown_ = !readFailed_ || raw_.size() >= kLongestMark;
+    std::string_view body = std::string_view(raw_).substr(markLength);
+    if (!settled_ || readFailed_) {
+        // The rest was still being written, or never read.
+        body = body.substr(0, WholeLinesLength(body, encoding_));
+    }
+    text_.clear();
+    textPos_ = 0;
     bool decoded = true;
     if (encoding_ == IndexEncoding::Bytes) {
-        buffer_.swap(raw_);
+        raw_.resize(body.size());
+        text_.swap(raw_);
     } else {
-        buffer_.clear();
-        decoded = decoder_.Decode(raw_, buffer_) && (more || decoder_.Finished());
+        decoded = DecodeIndexText(encoding_, body, text_);
     }
-    if (const auto mark = buffer_.find(kEndOfFileMark); mark != std::string::npos) {
-        buffer_.resize(mark);
-        atEnd_ = true;
+    decodes_ = true;
+    if (const auto mark = text_.find(kEndOfFileMark); mark != std::string::npos) {
+        text_.resize(mark);
     } else if (!decoded) {
         // A line is only whole up to its line end: the rest of the line that
         // holds the undecodable bytes is not read at all.
-        const auto lastEnd = buffer_.rfind('\n');
-        buffer_.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+        text_.resize(WholeLinesLength(text_, IndexEncoding::Bytes));
         decodes_ = false;
-        atEnd_ = true;
     }
-    if (!more) {
-        atEnd_ = true;
+}
+
+std::optional<IndexEncoding> CacheIndexFile::Encoding() const {
+    if (!encodingKnown_) {
+        return std::nullopt;
     }
-    return !buffer_.empty();
+    return encoding_;
 }
 
 bool CacheIndexFile::ReadIndexLine(std::string& line) {
-    line.clear();
-    bool readAnything = false;
-    for (;;) {
-        if (bufferPos_ >= buffer_.size() && !FillBuffer()) {
-            // The start of a line whose rest did not decode is no line.
-            return readAnything && decodes_;
+    std::string_view view;
+    const bool read = ReadIndexLine(view);
+    line.assign(view);
+    return read;
+}
+
+bool CacheIndexFile::ReadIndexLine(std::string_view& line) {
+    line = {};
+    if (textPos_ >= text_.size()) {
+        if (std::exchange(readFailed_, false)) {
+            throw FileError(FileErrorCause::Generic, path_);
         }
-        readAnything = true;
-        const auto newline = buffer_.find('\n', bufferPos_);
-        if (newline == std::string::npos) {
-            line.append(buffer_, bufferPos_, std::string::npos);
-            bufferPos_ = buffer_.size();
-            continue;
-        }
-        line.append(buffer_, bufferPos_, newline - bufferPos_);
-        bufferPos_ = newline + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+        return false;
+    }
+    const std::string_view rest = std::string_view(text_).substr(textPos_);
+    const auto newline = rest.find('\n');
+    if (newline == std::string_view::npos) {
+        line = rest;
+        textPos_ = text_.size();
         return true;
     }
+    line = rest.substr(0, newline);
+    textPos_ += newline + 1;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return true;
 }
 
 void CacheIndexFile::CreateCacheIndex(const std::string& path) {
@@ -143,28 +186,25 @@ void CacheIndexFile::CreateCacheIndex(const std::string& path) {
     path_ = path;
     out_.clear();
     markWritten_ = false;
+    readStamp_.reset();
     int error = 0;
     output_ = files_.CreateReplacement(path, error);
     if (!output_) {
         throw FileError(FileErrorCauseOf(error), path_);
     }
-    input_ = std::make_unique<OriginalFile>(*output_);
-    StartReading();
+    OriginalFile original(*output_);
+    settled_ = ReadSnapshot(original);
+    Decode();
 }
 
-IndexEncoding CacheIndexFile::Encoding() {
-    if (!started_) {
-        FillBuffer();
+bool CacheIndexFile::AdoptEncodingWhenEmpty(std::optional<IndexEncoding> encoding) {
+    if (!encoding) {
+        return true;
     }
-    return encoding_;
-}
-
-bool CacheIndexFile::AdoptEncodingWhenEmpty(IndexEncoding encoding) {
-    Encoding();
     if (empty_) {
-        encoding_ = encoding;
+        encoding_ = *encoding;
     }
-    return SameTextForm(encoding_, encoding);
+    return SameTextForm(encoding_, *encoding);
 }
 
 void CacheIndexFile::WriteIndexText(std::string_view text) {
@@ -181,13 +221,6 @@ void CacheIndexFile::WriteIndexEntry(std::string_view key, std::string_view name
 }
 
 void CacheIndexFile::AppendText(std::string_view text) {
-    if (!output_) {
-        throw FileError(FileErrorCause::InvalidFile, path_);
-    }
-    if (!started_) {
-        // Written in the form the replaced file has: its mark is read first.
-        FillBuffer();
-    }
     for (std::size_t start = 0; start < text.size();) {
         const auto newline = std::min(text.find('\n', start), text.size());
         out_.append(text, start, newline - start);
@@ -224,17 +257,25 @@ void CacheIndexFile::FlushOutput() {
     }
 }
 
-void CacheIndexFile::CloseCacheIndex() {
+bool CacheIndexFile::CloseCacheIndex() {
     input_.reset();
     if (!output_) {
-        return;
+        return true;
     }
     FlushOutput();
-    const int error = output_->Commit();
+    FileStamp written;
+    const int error = output_->Commit(readStamp_, written);
+    if (error == kTargetChanged) {
+        output_.reset();
+        out_.clear();
+        return false;
+    }
     if (error != 0) {
         Fail(error);
     }
     output_.reset();
+    files_.NoteOwnWrite(path_, written);
+    return true;
 }
 
 void CacheIndexFile::Fail(int) {

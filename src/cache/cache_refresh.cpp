@@ -18,14 +18,6 @@ namespace {
 // of one batch can be spread, few enough that a batch costs little memory.
 constexpr std::size_t kBatchLines = 8192;
 
-// A key that would reach outside the cache folder, or that no system can
-// pass on as a file name, names no cache file.
-bool KeyCanNameCacheFile(std::string_view key) {
-    const bool plain = std::none_of(key.begin(), key.end(),
-                                    [](char c) { return c == '\\' || c == '/' || c == '\0'; });
-    return plain && key != "." && key != "..";
-}
-
 // Index lines that name a cache file, in file order; the strings are
 // reused from batch to batch.
 struct IndexedFiles {
@@ -47,7 +39,7 @@ struct IndexedFiles {
 };
 
 // Reads up to a batch of lines that name a cache file; false at the end.
-bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
+bool ReadBatch(CacheIndexFile& index, std::string_view& line, IndexedFiles& batch) {
     batch.count = 0;
     batch.unnamed.clear();
     IndexEntry entry;
@@ -61,7 +53,7 @@ bool ReadBatch(CacheIndexFile& index, std::string& line, IndexedFiles& batch) {
         if (KeyCanNameCacheFile(entry.key)) {
             batch.Add(entry);
         } else {
-            batch.unnamed.emplace_back(batch.count, line);
+            batch.unnamed.emplace_back(batch.count, std::string(line));
         }
     }
     return true;
@@ -116,11 +108,19 @@ std::optional<FileError> AppendOpenable(IndexedFiles& batch, const std::string& 
 
 }  // namespace
 
+bool KeyCanNameCacheFile(std::string_view key) {
+    const bool plain = std::none_of(key.begin(), key.end(),
+                                    [](char c) { return c == '\\' || c == '/' || c == '\0'; });
+    return plain && key != "." && key != "..";
+}
+
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading) {
     reading.leftOut.clear();
+    reading.encoding = index.Encoding();
+    reading.decodes = index.Decodes();
     IndexedFiles batch;
-    std::string line;
+    std::string_view line;
     std::optional<FileError> failure;
     for (bool more = true; more && !failure;) {
         try {
@@ -136,7 +136,6 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
         }
     }
     list.SortAppended();
-    reading.encoding = index.Encoding();
     if (failure) {
         throw *failure;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cache/index_encoding.h"
@@ -11,7 +13,10 @@ class FileSystem;
 
 // What a refresh read of cache.ini besides the entries it listed.
 struct IndexReading {
-    IndexEncoding encoding = IndexEncoding::Bytes;
+    // None until a read of the file told it.
+    std::optional<IndexEncoding> encoding;
+    // False when the list stops at text that does not decode.
+    bool decodes = true;
     // The entry lines it read and listed no file for, as they stand.
     std::vector<std::string> leftOut;
 };
@@ -25,5 +30,9 @@ struct IndexReading {
 // `reading` gets the file's encoding and every entry line read before a
 // failure that got no list entry: these, and the listed ones, are the lines
 // the refresh decided.
+// A key that would reach outside the cache folder, or that no system can
+// pass on as a file name, names no cache file.
+bool KeyCanNameCacheFile(std::string_view key);
+
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading);

@@ -1,7 +1,5 @@
 #include "cache/index_encoding.h"
 
-#include <algorithm>
-#include <utility>
 
 #include "base/utf8.h"
 #include "base/windows_1252.h"
@@ -11,24 +9,6 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Mark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
-
-// The length of the sequence a lead byte opens; 0 for a byte that opens none.
-std::size_t Utf8Length(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        return 4;
-    }
-    return 0;
-}
-
-bool IsContinuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 void AppendUtf16(std::string& out, char32_t cp) {
     auto unit = [&](char32_t u) {
@@ -76,28 +56,9 @@ bool SameTextForm(IndexEncoding a, IndexEncoding b) {
     return (a == IndexEncoding::Bytes) == (b == IndexEncoding::Bytes);
 }
 
-bool IndexDecoder::Decode(std::string_view bytes, std::string& out) {
-    // A character cut off at the end of the last piece goes in front.
-    std::string joined;
-    if (!pending_.empty()) {
-        joined = std::exchange(pending_, {}) + std::string(bytes);
-        bytes = joined;
-    }
-    switch (encoding_) {
-        case IndexEncoding::Bytes:
-            out.append(bytes);
-            return true;
-        case IndexEncoding::Utf8:
-            return DecodeUtf8(bytes, out);
-        case IndexEncoding::Utf16:
-            return DecodeUtf16(bytes, out);
-        case IndexEncoding::Utf16BigEndian:
-            break;
-    }
-    return false;
-}
+namespace {
 
-bool IndexDecoder::DecodeUtf8(std::string_view bytes, std::string& out) {
+bool DecodeUtf8(std::string_view bytes, std::string& out) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
@@ -105,26 +66,18 @@ bool IndexDecoder::DecodeUtf8(std::string_view bytes, std::string& out) {
             continue;
         }
         char32_t ignored = 0;
-        if (const std::size_t length = Utf8Sequence(bytes.substr(i), ignored); length > 0) {
-            i += length;
-            continue;
+        const std::size_t length = Utf8Sequence(bytes.substr(i), ignored);
+        if (length == 0) {
+            out.append(bytes.substr(0, i));
+            return false;
         }
-        const std::size_t wanted = Utf8Length(static_cast<unsigned char>(bytes[i]));
-        const std::string_view rest = bytes.substr(i);
-        const bool cutOff =
-            wanted > rest.size() && std::all_of(rest.begin() + 1, rest.end(), IsContinuation);
-        out.append(bytes.substr(0, i));
-        if (cutOff) {
-            pending_.assign(rest);
-            return true;
-        }
-        return false;
+        i += length;
     }
     out.append(bytes);
     return true;
 }
 
-bool IndexDecoder::DecodeUtf16(std::string_view bytes, std::string& out) {
+bool DecodeUtf16(std::string_view bytes, std::string& out) {
     const auto unitAt = [&](std::size_t i) {
         return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
@@ -142,18 +95,30 @@ bool IndexDecoder::DecodeUtf16(std::string_view bytes, std::string& out) {
             i += 2;
             continue;
         }
-        if (i + 4 > bytes.size()) {
-            break;  // its partner comes with the next piece
-        }
-        const char32_t low = unitAt(i + 2);
-        if (!isLow(low)) {
+        if (i + 4 > bytes.size() || !isLow(unitAt(i + 2))) {
             return false;
         }
-        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00));
         i += 4;
     }
-    pending_.assign(bytes.substr(i));
-    return true;
+    return i == bytes.size();
+}
+
+}  // namespace
+
+bool DecodeIndexText(IndexEncoding encoding, std::string_view bytes, std::string& out) {
+    switch (encoding) {
+        case IndexEncoding::Bytes:
+            out.append(bytes);
+            return true;
+        case IndexEncoding::Utf8:
+            return DecodeUtf8(bytes, out);
+        case IndexEncoding::Utf16:
+            return DecodeUtf16(bytes, out);
+        case IndexEncoding::Utf16BigEndian:
+            break;
+    }
+    return false;
 }
 
 void EncodeIndexText(IndexEncoding encoding, std::string_view text, std::string& out) {

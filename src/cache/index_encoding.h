@@ -19,25 +19,10 @@ std::string_view ByteOrderMark(IndexEncoding encoding);
 // other: both marked (UTF-8 in between) or both unmarked.
 bool SameTextForm(IndexEncoding a, IndexEncoding b);
 
-// Turns a marked file's bytes into UTF-8, piece by piece as they are read.
-class IndexDecoder {
-  public:
-    explicit IndexDecoder(IndexEncoding encoding) : encoding_(encoding) {}
-
-    // Appends the text of `bytes` to `out`; a character cut off at the end
-    // waits for the next piece. False at the first bytes that do not decode:
-    // `out` then ends with the text before them.
-    bool Decode(std::string_view bytes, std::string& out);
-    // At the end of the file: false when a cut-off character is left over.
-    bool Finished() const { return pending_.empty(); }
-
-  private:
-    bool DecodeUtf8(std::string_view bytes, std::string& out);
-    bool DecodeUtf16(std::string_view bytes, std::string& out);
-
-    IndexEncoding encoding_;
-    std::string pending_;
-};
+// Appends the text of a marked file's bytes (after the mark) to `out` as
+// UTF-8. False at the first bytes that do not decode, a character cut off
+// at the end among them: `out` then ends with the text before them.
+bool DecodeIndexText(IndexEncoding encoding, std::string_view bytes, std::string& out);
 
 // Appends text held as UTF-8 (or bytes, for an unmarked file) in the file's
 // encoding. For UTF-16, a byte that is not UTF-8 counts as Windows-1252.

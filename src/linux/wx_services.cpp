@@ -20,7 +20,12 @@ class AlertBox final : public wxGenericMessageDialog {
     using wxGenericMessageDialog::wxGenericMessageDialog;
 
   protected:
-    // The one hook between making the window and showing it.
+    // Borrowed: wxGenericMessageDialog makes its window and labels inside
+    // ShowModal and shows them at once, and this virtual, meant for adding a
+    // check box (these boxes have none), is the only call it makes in
+    // between. The role must be set before the window maps, for a screen
+    // reader takes the role as the window appears; an event handler for
+    // the dialog's initialisation runs after that in wxGTK.
     void AddMessageDialogCheckBox(wxSizer*) override { ExposeBox(*this, ATK_ROLE_ALERT); }
 };
 

@@ -1,10 +1,13 @@
 #include "ops/compact.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "cache/cache_index_file.h"
@@ -12,8 +15,16 @@
 #include "cache/cache_refresh.h"
 #include "list/cache_list.h"
 #include "list/entry_order.h"
+#include "platform/file_system.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// How long Compact waits for the game to be done with the file before it
+// leaves it alone, and how often it tries again meanwhile.
+constexpr auto kPatience = 1s;
+constexpr auto kPause = 20ms;
 
 // What follows the key in a record: the extension and the size digits.
 constexpr std::size_t kRecordTailAfterKey = kCacheFileExtension.size() + kRecordSizeDigits;
@@ -45,6 +56,7 @@ class DecidedLines {
             return a.hash < b.hash || (a.hash == b.hash && a.index < b.index);
         });
         used_.assign(lines_.size(), false);
+        rowTaken_.assign(Rows(), false);
     }
 
     // True, once for each time the refresh read it, for a line it decided.
@@ -57,11 +69,17 @@ class DecidedLines {
             const auto slot = static_cast<std::size_t>(at - lines_.begin());
             if (!used_[slot] && LineOf(*at, scratch_) && scratch_ == line) {
                 used_[slot] = true;
+                if (at->index < Rows()) {
+                    rowTaken_[at->index] = true;
+                }
                 return true;
             }
         }
         return false;
     }
+
+    // Whether the file held the line of this list row.
+    bool RowTaken(int row) const { return rowTaken_[static_cast<std::size_t>(row)]; }
 
   private:
     struct Candidate {
@@ -95,45 +113,124 @@ class DecidedLines {
     std::size_t prefixLen_;
     std::vector<Candidate> lines_;
     std::vector<bool> used_;
+    std::vector<bool> rowTaken_;
     std::string record_;
     std::string scratch_;
 };
+
+// The lines the refresh left out for a missing file whose file is still
+// missing: one the game downloaded again since keeps its line.
+std::vector<std::string> StillMissing(const std::vector<std::string>& leftOut,
+                                      const std::string& cacheDir, FileSystem& files) {
+    std::vector<std::size_t> asked;
+    std::vector<std::string> fileNames;
+    IndexEntry entry;
+    for (std::size_t i = 0; i < leftOut.size(); ++i) {
+        if (ParseIndexLine(leftOut[i], entry) && KeyCanNameCacheFile(entry.key)) {
+            asked.push_back(i);
+            fileNames.push_back(std::string(entry.key).append(kCacheFileExtension));
+        }
+    }
+    const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(cacheDir, fileNames);
+    std::vector<bool> back(leftOut.size(), false);
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        // A file the system could not ask about may be there: its line stays.
+        back[asked[i]] = answers[i].info || answers[i].unasked != 0;
+    }
+    std::vector<std::string> missing;
+    for (std::size_t i = 0; i < leftOut.size(); ++i) {
+        if (!back[i]) {
+            missing.push_back(leftOut[i]);
+        }
+    }
+    return missing;
+}
+
+// The keys of the file's entry lines.
+std::unordered_set<std::string_view> KeysOf(const std::vector<std::string_view>& lines) {
+    std::unordered_set<std::string_view> keys;
+    IndexEntry entry;
+    for (std::string_view line : lines) {
+        ParseIndexLine(line, entry);
+        keys.insert(entry.key);
+    }
+    return keys;
+}
+
+// One attempt on the file as `index` read it; false when the file changed
+// before it could be replaced.
+bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReading& lastRefresh,
+                 const std::vector<std::string>& missing, const std::string& cacheDir,
+                 std::size_t prefixLen, CompactResult& result) {
+    // The game rewrites cache.ini after every download: what it added since
+    // the list was read, or what a refresh cut short never reached, stays.
+    DecidedLines decided(list, missing, cacheDir, prefixLen);
+    std::vector<std::string_view> lines;
+    std::vector<std::string_view> undecided;
+    IndexEntry entry;
+    for (std::string_view line; index.ReadIndexLine(line);) {
+        if (ParseIndexLine(line, entry)) {
+            lines.push_back(line);
+            if (!decided.Take(line)) {
+                undecided.push_back(line);
+            }
+        }
+    }
+    result = !index.Decodes()                                      ? CompactResult::Undecodable
+             : !index.AdoptEncodingWhenEmpty(lastRefresh.encoding) ? CompactResult::EncodingChanged
+                                                                   : CompactResult::Written;
+    if (result != CompactResult::Written) {
+        return true;
+    }
+    // Built only when some row's line is not in the file as listed: its
+    // name may have been cut by a read, or the game changed the line.
+    std::optional<std::unordered_set<std::string_view>> keys;
+    index.WriteIndexText("[Cache]\n");
+    std::string entryRecord;
+    for (int i = 0; i < list.Count(); ++i) {
+        if (!list.RecordInto(i, entryRecord)) {
+            continue;
+        }
+        const std::string_view key = KeyOf(entryRecord, cacheDir);
+        if (!decided.RowTaken(i)) {
+            if (!keys) {
+                keys = KeysOf(lines);
+            }
+            if (keys->count(key) != 0) {
+                continue;
+            }
+        }
+        index.WriteIndexEntry(key, EntryName(list.Text(i), prefixLen));
+    }
+    for (std::string_view line : undecided) {
+        ParseIndexLine(line, entry);
+        index.WriteIndexEntry(entry.key, entry.name);
+    }
+    index.WriteIndexText("\n");
+    return index.CloseCacheIndex();
+}
 
 }  // namespace
 
 CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& lastRefresh,
                                   const std::string& cacheDir, const std::string& cacheIniPath,
                                   std::size_t prefixLen, FileSystem& files) {
-    CacheIndexFile index(files);
-    index.CreateCacheIndex(cacheIniPath);
-    // The game rewrites cache.ini after every download: what it added since
-    // the list was read, or what a refresh cut short never reached, stays.
-    DecidedLines decided(list, lastRefresh.leftOut, cacheDir, prefixLen);
-    std::vector<std::string> undecided;
-    IndexEntry entry;
-    for (std::string line; index.ReadIndexLine(line);) {
-        if (ParseIndexLine(line, entry) && !decided.Take(line)) {
-            undecided.push_back(line);
+    const std::vector<std::string> missing = StillMissing(lastRefresh.leftOut, cacheDir, files);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    for (;;) {
+        {
+            CacheIndexFile index(files);
+            index.CreateCacheIndex(cacheIniPath);
+            CompactResult result = CompactResult::Written;
+            if (index.Settled() &&
+                WriteMerged(index, list, lastRefresh, missing, cacheDir, prefixLen, result)) {
+                return result;
+            }
         }
-    }
-    if (!index.Decodes()) {
-        return CompactResult::Undecodable;
-    }
-    if (!index.AdoptEncodingWhenEmpty(lastRefresh.encoding)) {
-        return CompactResult::EncodingChanged;
-    }
-    index.WriteIndexText("[Cache]\n");
-    std::string entryRecord;
-    for (int i = 0; i < list.Count(); ++i) {
-        if (list.RecordInto(i, entryRecord)) {
-            index.WriteIndexEntry(KeyOf(entryRecord, cacheDir), EntryName(list.Text(i), prefixLen));
+        // Let go of the file while the game finishes with it.
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return CompactResult::KeptChanging;
         }
+        std::this_thread::sleep_for(kPause);
     }
-    for (const std::string& line : undecided) {
-        ParseIndexLine(line, entry);
-        index.WriteIndexEntry(entry.key, entry.name);
-    }
-    index.WriteIndexText("\n");
-    index.CloseCacheIndex();
-    return CompactResult::Written;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -15,10 +17,21 @@ template <typename Work>
 void SpreadWork(std::size_t count, std::size_t slice, unsigned leastThreads, unsigned mostThreads,
                 const Work& work) {
     std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
     const auto drain = [&] {
-        for (std::size_t begin; (begin = next.fetch_add(slice)) < count;) {
-            for (std::size_t i = begin, end = std::min(count, begin + slice); i < end; ++i) {
-                work(i);
+        try {
+            for (std::size_t begin; (begin = next.fetch_add(slice)) < count;) {
+                for (std::size_t i = begin, end = std::min(count, begin + slice); i < end; ++i) {
+                    work(i);
+                }
+            }
+        } catch (...) {
+            // An exception must not leave a thread: that would end the process.
+            next = count;
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure) {
+                failure = std::current_exception();
             }
         }
     };
@@ -36,5 +49,8 @@ void SpreadWork(std::size_t count, std::size_t slice, unsigned leastThreads, uns
     drain();
     for (std::thread& thread : threads) {
         thread.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }

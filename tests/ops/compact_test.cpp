@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "cache/cache_index_file.h"
+#include "cache/cache_refresh.h"
+#include "ops/compact.h"
 #include "ops/ops_fixture.h"
 #include "support/faulty_file_system.h"
 #include "support/utf16.h"
@@ -77,16 +80,21 @@ TEST_F(Compact, KeepsTheFormOfTheIndex) {
         game.WriteIndex(row.index);
         ReopenDialog();
         ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
-        std::vector<std::string> names;
-        for (const std::string& text : Texts()) {
-            names.push_back(text.substr(kEntryPrefixLength));
+        EXPECT_EQ(ListedNames(), row.names) << row.index;
+        // The player is told that the list stops short, once at each step.
+        const std::size_t told = row.compacted.empty() ? 1u : 0u;
+        ASSERT_EQ(boxes.shown.size(), told) << row.index;
+        if (told != 0) {
+            EXPECT_EQ(boxes.shown[0].text,
+                      CacheDir() +
+                          "cache.ini does not decode as the text its byte-order mark "
+                          "names.\nThe entries after that point are not shown.");
         }
-        EXPECT_EQ(names, row.names) << row.index;
 
         ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
         EXPECT_EQ(ReadWholeFile(game.IndexPath()),
                   row.compacted.empty() ? row.index : row.compacted);
-        EXPECT_EQ(boxes.shown.size(), row.compacted.empty() ? 1u : 0u) << row.index;
+        EXPECT_EQ(boxes.shown.size(), 2 * told) << row.index;
     }
 }
 
@@ -111,12 +119,27 @@ TEST_F(Compact, AnIndexThatChangedItsFormIsReadAgainFirst) {
 // The game rewrites cache.ini after each download; a refresh may stop short.
 // Only what the list showed gone is dropped: every other line stays.
 TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
-    enum class Between { Nothing, GameAppends, GameRewrites, ReadFails };
+    enum class Between {
+        Nothing,
+        GameAppends,
+        GameRewrites,
+        ReadFails,
+        GameChangesALine,
+        DownloadComesBack,
+        GameEmptiesIt,
+        GameWritesDuringCompact,
+    };
     const std::pair<Between, std::string> rows[] = {
         {Between::Nothing, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\n\r\n"},
         {Between::GameAppends, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nN=New.unr\r\n\r\n"},
         {Between::GameRewrites, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nN=New.unr\r\nG=Gone.unr\r\n\r\n"},
         {Between::ReadFails, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nC=c.unr\r\n\r\n"},
+        // The game's line wins over the list's copy.
+        {Between::GameChangesALine, "[Cache]\r\nB=b.unr\r\nA=a2.unr\r\n\r\n"},
+        {Between::DownloadComesBack, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nG=Gone.unr\r\n\r\n"},
+        {Between::GameEmptiesIt, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\n\r\n"},
+        // Read again and merged anew, not replaced.
+        {Between::GameWritesDuringCompact, "[Cache]\r\nA=a.unr\r\nB=b.unr\r\nN=New.unr\r\n\r\n"},
     };
     FaultyFileSystem faulty(files());
     fileSystem = &faulty;
@@ -143,12 +166,96 @@ TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
                 "[Cache]\r\nB=b.unr\r\nN=New.unr\r\nA=a.unr\r\nG=Gone.unr\r\n"
                 "G=Gone.unr\r\n");
         }
+        if (between == Between::GameChangesALine) {
+            game.WriteIndex("[Cache]\r\nA=a2.unr\r\nB=b.unr\r\nG=Gone.unr\r\n");
+        }
+        if (between == Between::DownloadComesBack) {
+            game.AddCacheFile("G", 1, "2004-01-01 00:00:00.000");
+        }
+        if (between == Between::GameEmptiesIt) {
+            game.WriteIndex("");
+        }
+        bool writes = between == Between::GameWritesDuringCompact;
+        faulty.beforeCommit = [&] {
+            // Named so that the game's start removes it, should we crash now.
+            const std::vector<std::string> names = FilesIn(game.CacheDir());
+            EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& name) {
+                return name.rfind("cache.ini.", 0) == 0 && name.size() > 14 &&
+                       name.substr(name.size() - 4) == ".tmp";
+            }));
+            if (std::exchange(writes, false)) {
+                game.WriteIndex(ReadWholeFile(game.IndexPath()) + "N=New.unr\r\n");
+            }
+        };
         boxes.shown.clear();
         ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+        faulty.beforeCommit = nullptr;
+        fs::remove(CachePath("G"));
         EXPECT_EQ(ReadWholeFile(game.IndexPath()), compacted);
         EXPECT_TRUE(boxes.shown.empty());
         EXPECT_TRUE(chooser.titles.empty());
     }
+}
+
+// The game rewrites cache.ini whole after each download (truncate, then
+// the text in pieces) and never sees our lock. Whatever state a read meets,
+// no name the game had not finished writing is listed or written back.
+TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
+    const std::string whole = "[Cache]\r\nA=a.unr\r\nK06=Held06-SomeLongerPackageName.unr\r\n";
+    const std::vector<std::string> both = {"a.unr", "Held06-SomeLongerPackageName.unr"};
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"[Cache]\r\nA=a.unr\r\nK0", {"a.unr"}},
+        {"[Cache]\r\nA=a.unr\r\nK06=Held06-SomeLo", {"a.unr"}},
+        {whole.substr(0, whole.size() - 1), {"a.unr"}},
+        {whole, both},
+        {"", {}},
+    };
+    FaultyFileSystem faulty(files());
+    fileSystem = &faulty;
+    game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
+    game.AddCacheFile("K06", 1, "2001-01-01 00:00:01.000");
+    for (const auto& [torn, wholeLines] : rows) {
+        // Met halfway, the game done at the next look: the whole file is listed.
+        int opened = 0;
+        faulty.beforeOpen = [&, torn = torn] {
+            if (opened++ == 0) {
+                WriteWholeFile(game.IndexPath(), torn);
+            } else {
+                game.WriteIndex(whole);
+            }
+        };
+        ReopenDialog();
+        ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+        EXPECT_EQ(ListedNames(), both) << torn;
+
+        // Still writing whenever we look: only whole lines are listed.
+        faulty.beforeOpen = [&, torn = torn] { WriteWholeFile(game.IndexPath(), torn); };
+        ReopenDialog();
+        view.rows.clear();
+        ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
+        EXPECT_EQ(ListedNames(), wholeLines) << torn;
+        EXPECT_TRUE(boxes.shown.empty());
+
+        // Once the game is done, Compact keeps each of its lines once.
+        faulty.beforeOpen = nullptr;
+        game.WriteIndex(whole);
+        ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
+        EXPECT_EQ(ReadWholeFile(game.IndexPath()), whole + "\r\n") << torn;
+    }
+}
+
+// A file that keeps changing while Compact reads it is left as it is.
+TEST_F(Compact, LeavesAFileTheGameKeepsWritingAlone) {
+    FaultyFileSystem faulty(files());
+    fileSystem = &faulty;
+    const std::string torn = "[Cache]\r\nA=a.unr\r\nK06=Held06-SomeLo";
+    faulty.beforeOpen = [&] { WriteWholeFile(game.IndexPath(), torn); };
+    CacheList list;
+    EXPECT_EQ(WriteCompactedIndex(list, IndexReading{}, CacheDir(), CacheDir() + "cache.ini",
+                                  kEntryPrefixLength, faulty),
+              CompactResult::KeptChanging);
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()), torn);
+    EXPECT_EQ(FilesIn(game.CacheDir()), std::vector<std::string>{"cache.ini"});
 }
 
 enum class Fault { ReadOnlyIndex, NoCacheFolder, IndexHeld, WriteFails, CommitFails };

@@ -42,6 +42,17 @@ class OpsFixture : public DialogFixture {
         ASSERT_TRUE(boxes.shown.empty());
     }
 
+    // The names the rows show, separators aside.
+    std::vector<std::string> ListedNames() const {
+        std::vector<std::string> names;
+        for (const auto& row : view.rows) {
+            if (row.record) {
+                names.push_back(row.text.substr(kEntryPrefixLength));
+            }
+        }
+        return names;
+    }
+
     // The row that shows this name.
     int RowOf(const std::string& name) const {
         const auto row = std::find_if(view.rows.begin(), view.rows.end(), [&](const auto& entry) {

@@ -245,7 +245,7 @@ TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {
     WriteWholeFile(game.CacheDir() / "filler.bin", std::string(48 * 1024, 'f'));
     // Far more lines than the space left takes.
     CacheList list;
-    Fill(list, std::vector<CacheListEntry>(4000, {"Map.unr", "K.uxx00000001"}));
+    Fill(list, std::vector<CacheListEntry>(4000, {"Map.unr", "M.uxx00000001"}));
     EXPECT_THROW(WriteCompactedIndex(list, IndexReading{}, "", game.IndexPath().string(), 0, files),
                  FileError);
     EXPECT_EQ(ReadWholeFile(game.IndexPath()), before);

@@ -37,6 +37,8 @@ TempGame::~TempGame() {
 
 void TempGame::WriteIndex(std::string_view bytes) const {
     WriteWholeFile(IndexPath(), bytes);
+    // Written by a game that is done with it: a read need not wait for more.
+    fs::last_write_time(IndexPath(), fs::last_write_time(IndexPath()) - std::chrono::seconds(1));
 }
 
 void TempGame::AddCacheFile(const std::string& key, std::uintmax_t size,

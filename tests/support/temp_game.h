@@ -20,6 +20,7 @@ class TempGame {
     // The game folder as the program is given it, without a trailing separator.
     std::string Dir() const { return root_.string(); }
 
+    // cache.ini as the game left it a moment ago.
     void WriteIndex(std::string_view bytes) const;
     // Creates Cache/<key>.uxx of `size` bytes whose creation time is shown
     // as `timeStamp` ("YYYY-MM-DD hh:mm:ss.mmm", in the past).

@@ -69,7 +69,10 @@ TEST_F(Win32Files, TheIndexIsSharedWithNoOtherProgram) {
     auto replacement = files.CreateReplacement(path, error);
     ASSERT_TRUE(replacement) << error;
     EXPECT_FALSE(HeldFile(game.IndexPath(), GENERIC_READ, FILE_SHARE_READ).Open());
-    EXPECT_EQ(replacement->Commit(), 0);
+    FileStamp read;
+    FileStamp written;
+    ASSERT_TRUE(replacement->OriginalStamp(read));
+    EXPECT_EQ(replacement->Commit(read, written), 0);
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 

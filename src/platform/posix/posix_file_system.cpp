@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <time.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <vector>
 
+#include "platform/open_when_free.h"
 #include "platform/path_separator.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/unique_fd.h"
@@ -94,6 +96,49 @@ int WriteAll(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
+std::uint64_t Nanoseconds(const struct timespec& time) {
+    return static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000u +
+           static_cast<std::uint64_t>(time.tv_nsec);
+}
+
+FileStamp StampOf(const struct stat& info) {
+    FileStamp stamp{static_cast<std::uint64_t>(info.st_dev),
+                    static_cast<std::uint64_t>(info.st_ino),
+                    static_cast<std::uint64_t>(info.st_size), Nanoseconds(info.st_mtim),
+                    Nanoseconds(info.st_ctim)};
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::uint64_t nowNs = Nanoseconds(now);
+    stamp.sinceWrite = std::chrono::nanoseconds(
+        nowNs > stamp.modified ? static_cast<std::int64_t>(nowNs - stamp.modified) : 0);
+    return stamp;
+}
+
+bool StampOpenFile(int fd, FileStamp& stamp) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        return false;
+    }
+    stamp = StampOf(info);
+    return true;
+}
+
+// A regular file opened for reading and locked against other readers that
+// lock; errno tells why not.
+UniqueFd OpenLocked(const char* path) {
+    UniqueFd fd = OpenRegularForReading(path);
+    if (fd && flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        fd.reset();
+        errno = error;
+    }
+    return fd;
+}
+
+UniqueFd OpenLockedWhenFree(const char* path) {
+    return OpenWhenFree([path] { return OpenLocked(path); }, [] { return errno == EWOULDBLOCK; });
+}
+
 class PosixInputFile final : public InputFile {
   public:
     explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
@@ -101,6 +146,8 @@ class PosixInputFile final : public InputFile {
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
         return ReadSome(fd_.get(), buffer, size);
     }
+
+    bool Stamp(FileStamp& stamp) override { return StampOpenFile(fd_.get(), stamp); }
 
   private:
     UniqueFd fd_;
@@ -125,19 +172,35 @@ class PosixReplacementFile final : public ReplacementFile {
         return targetLock_ ? ReadSome(targetLock_.get(), buffer, size) : 0;
     }
 
+    bool OriginalStamp(FileStamp& stamp) override {
+        return targetLock_ && StampOpenFile(targetLock_.get(), stamp);
+    }
+
     int Write(const char* data, std::size_t size) override {
         return WriteAll(fd_.get(), data, size);
     }
 
-    int Commit() override {
-        if (fsync(fd_.get()) != 0) {
+    int Commit(const std::optional<FileStamp>& read, FileStamp& written) override {
+        if (fsync(fd_.get()) != 0 || !StampOpenFile(fd_.get(), written)) {
             return errno;
         }
         if (const int closed = fd_.close(); closed != 0) {
             return closed;
         }
         // The new content is on disk before it takes the old one's place, so
-        // whatever a crash keeps is one whole file or the other.
+        // whatever a crash keeps is one whole file or the other. The game
+        // does not see our lock: it may have written since the read, and
+        // then this content must not replace what it wrote.
+        if (!read) {
+            return PlaceWhereNoneIs();
+        }
+        struct stat now {};
+        if (stat(target_.c_str(), &now) != 0) {
+            return errno == ENOENT ? kTargetChanged : errno;
+        }
+        if (!StampOf(now).SameVersion(*read)) {
+            return kTargetChanged;
+        }
         if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
             return errno;
         }
@@ -146,6 +209,26 @@ class PosixReplacementFile final : public ReplacementFile {
     }
 
   private:
+    // There was no file to replace: one that appeared since is not ours to replace.
+    int PlaceWhereNoneIs() {
+        if (renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) !=
+            0) {
+            if (errno == EEXIST) {
+                return kTargetChanged;
+            }
+            if (errno != EINVAL && errno != ENOSYS) {
+                return errno;
+            }
+            // No RENAME_NOREPLACE here: a hard link fails on an existing name too.
+            if (link(tempPath_.c_str(), target_.c_str()) != 0) {
+                return errno == EEXIST ? kTargetChanged : errno;
+            }
+            unlink(tempPath_.c_str());
+        }
+        committed_ = true;
+        return 0;
+    }
+
     UniqueFd fd_;
     UniqueFd targetLock_;
     std::string tempPath_;
@@ -270,8 +353,8 @@ CacheFileAnswer PosixFileSystem::QueryAt(int folder, const char* name) const {
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::OpenExclusiveForReading(const std::string& path) {
-    UniqueFd fd = OpenRegularForReading(path.c_str());
-    if (!fd || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    UniqueFd fd = OpenLockedWhenFree(path.c_str());
+    if (!fd) {
         return nullptr;
     }
     return std::make_unique<PosixInputFile>(std::move(fd));
@@ -293,12 +376,8 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
         }
         mode = target.st_mode & 07777;
         // Held, and read, until the new file takes its place.
-        targetLock.reset(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        targetLock = OpenLockedWhenFree(path.c_str());
         if (!targetLock) {
-            error = errno;
-            return nullptr;
-        }
-        if (flock(targetLock.get(), LOCK_EX | LOCK_NB) != 0) {
             error = errno == EWOULDBLOCK ? ETXTBSY : errno;
             return nullptr;
         }
@@ -306,8 +385,11 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
         error = errno;
         return nullptr;
     }
-    std::string tempPath = path + ".XXXXXX";
-    UniqueFd fd(mkostemp(tempPath.data(), O_CLOEXEC));
+    // Named as the game's own temporary files, which it removes when it
+    // starts: a crash in the middle leaves nothing that outlives that.
+    constexpr int kSuffixLength = 4;
+    std::string tempPath = path + ".XXXXXX.tmp";
+    UniqueFd fd(mkostemps(tempPath.data(), kSuffixLength, O_CLOEXEC));
     if (!fd) {
         error = errno;
         return nullptr;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "base/ascii.h"
+#include "platform/open_when_free.h"
 #include "platform/spread_queries.h"
 #include "platform/win32/path_calls.h"
 #include "platform/win32/unique_handle.h"
@@ -37,6 +38,39 @@ UniqueHandle OpenDiskFileForReading(TextForm form, const std::string& path, DWOR
         SetLastError(ERROR_ACCESS_DENIED);
     }
     return file;
+}
+
+// The game holds cache.ini, unshared, while it writes it.
+bool HeldByAnother() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+UniqueHandle OpenIndexWhenFree(TextForm form, const std::string& path, DWORD flags) {
+    return OpenWhenFree([&] { return OpenDiskFileForReading(form, path, 0, flags); },
+                        HeldByAnother);
+}
+
+std::uint64_t Ticks(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+bool StampOpenFile(HANDLE file, FileStamp& stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) {
+        return false;
+    }
+    stamp = FileStamp{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                      (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                      Ticks(info.ftLastWriteTime), 0};
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t nowTicks = Ticks(now);
+    // File times count in units of 100 ns.
+    stamp.sinceWrite = std::chrono::nanoseconds(
+        nowTicks > stamp.modified ? static_cast<std::int64_t>(nowTicks - stamp.modified) * 100 : 0);
+    return true;
 }
 
 // The system ran short of what any query needs; it says nothing about the file.
@@ -124,6 +158,8 @@ class Win32InputFile final : public InputFile {
         return static_cast<std::ptrdiff_t>(count);
     }
 
+    bool Stamp(FileStamp& stamp) override { return StampOpenFile(file_.get(), stamp); }
+
   private:
     UniqueHandle file_;
 };
@@ -157,6 +193,10 @@ class Win32ReplacementFile final : public ReplacementFile {
         return static_cast<std::ptrdiff_t>(count);
     }
 
+    bool OriginalStamp(FileStamp& stamp) override {
+        return targetLock_ && StampOpenFile(targetLock_.get(), stamp);
+    }
+
     int Write(const char* data, std::size_t size) override {
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
@@ -173,18 +213,29 @@ class Win32ReplacementFile final : public ReplacementFile {
         return 0;
     }
 
-    int Commit() override {
-        if (!FlushFileBuffers(file_.get())) {
+    int Commit(const std::optional<FileStamp>& read, FileStamp& written) override {
+        if (!FlushFileBuffers(file_.get()) || !StampOpenFile(file_.get(), written)) {
             return LastError();
         }
         if (const int closed = file_.close(); closed != 0) {
             return closed;
         }
+        // Wine's writers do not see our share mode: a file changed since
+        // the read must not be replaced by what was made of the old one.
+        FileStamp now;
+        if (read &&
+            (!targetLock_ || !StampOpenFile(targetLock_.get(), now) || !now.SameVersion(*read))) {
+            return kTargetChanged;
+        }
         // The lock kept other programs out while the new content was
         // written; the replace needs the target free.
         targetLock_.reset();
-        if (!ReplaceFileIn(form_, tempPath_, target_)) {
-            return LastError();
+        const bool placed =
+            read ? ReplaceFileIn(form_, tempPath_, target_) : MoveFileIn(form_, tempPath_, target_);
+        if (!placed) {
+            const int error = LastError();
+            return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? kTargetChanged
+                                                                               : error;
         }
         committed_ = true;
         return 0;
@@ -258,7 +309,7 @@ std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {
     listingCurrent_ = false;
-    UniqueHandle file = OpenDiskFileForReading(form_.Get(), path, 0, FILE_FLAG_SEQUENTIAL_SCAN);
+    UniqueHandle file = OpenIndexWhenFree(form_.Get(), path, FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         return nullptr;
     }
@@ -276,7 +327,7 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
             error = ERROR_ACCESS_DENIED;
             return nullptr;
         }
-        targetLock = OpenDiskFileForReading(form, path, 0, FILE_ATTRIBUTE_NORMAL);
+        targetLock = OpenIndexWhenFree(form, path, FILE_ATTRIBUTE_NORMAL);
         if (!targetLock) {
             error = LastError();
             return nullptr;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <chrono>
+#include <thread>
+
+// Another program holds a file only for a moment (the game while it writes
+// cache.ini, another vorpane while it reads it): an opening refused for that
+// is tried again for up to about a second before it counts as failed.
+// `heldByAnother` tells, right after a failed `open`, whether that was why.
+template <typename Open, typename HeldByAnother>
+auto OpenWhenFree(const Open& open, const HeldByAnother& heldByAnother) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 1s;
+    for (;;) {
+        auto opened = open();
+        if (opened || !heldByAnother() || std::chrono::steady_clock::now() >= deadline) {
+            return opened;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+}
