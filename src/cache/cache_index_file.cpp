@@ -90,7 +90,7 @@ bool CacheIndexFile::ReadSnapshot(InputFile& file) {
     const bool stamped = file.Stamp(before);
     raw_.clear();
     if (stamped) {
-        raw_.reserve(before.size + 1);
+        raw_.reserve(before.size + kChunkSize);
     }
     readFailed_ = false;
     for (;;) {
@@ -125,6 +125,7 @@ void CacheIndexFile::Decode() {
     }
     text_.clear();
     textPos_ = 0;
+    failureThrown_ = false;
     bool decoded = true;
     if (encoding_ == IndexEncoding::Bytes) {
         raw_.resize(body.size());
@@ -141,6 +142,10 @@ void CacheIndexFile::Decode() {
         text_.resize(WholeLinesLength(text_, IndexEncoding::Bytes));
         decodes_ = false;
     }
+}
+
+std::optional<FileStamp> CacheIndexFile::SettledStamp() const {
+    return settled_ && !readFailed_ ? readStamp_ : std::nullopt;
 }
 
 std::optional<IndexEncoding> CacheIndexFile::Encoding() const {
@@ -160,7 +165,7 @@ bool CacheIndexFile::ReadIndexLine(std::string& line) {
 bool CacheIndexFile::ReadIndexLine(std::string_view& line) {
     line = {};
     if (textPos_ >= text_.size()) {
-        if (std::exchange(readFailed_, false)) {
+        if (readFailed_ && !std::exchange(failureThrown_, true)) {
             throw FileError(FileErrorCause::Generic, path_);
         }
         return false;

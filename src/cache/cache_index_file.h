@@ -43,6 +43,8 @@ class CacheIndexFile {
     bool Decodes() const { return decodes_; }
     // False when the file kept changing while it was read.
     bool Settled() const { return settled_; }
+    // The version read, when it was read whole and stood still.
+    std::optional<FileStamp> SettledStamp() const;
 
     // Takes the file from every other program until closed, and reads it as
     // it is now: ReadIndexLine gives its lines.
@@ -80,6 +82,7 @@ class CacheIndexFile {
     bool decodes_ = true;
     bool settled_ = true;
     bool readFailed_ = false;
+    bool failureThrown_ = false;
     // The stamp of the version read; none when there was no file.
     std::optional<FileStamp> readStamp_;
     bool markWritten_ = false;

@@ -117,6 +117,7 @@ bool KeyCanNameCacheFile(std::string_view key) {
 void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSystem& files,
                     CacheList& list, IndexReading& reading) {
     reading.leftOut.clear();
+    reading.stamp.reset();
     reading.encoding = index.Encoding();
     reading.decodes = index.Decodes();
     IndexedFiles batch;
@@ -139,4 +140,5 @@ void AddCachedFiles(CacheIndexFile& index, const std::string& cacheDir, FileSyst
     if (failure) {
         throw *failure;
     }
+    reading.stamp = index.SettledStamp();
 }

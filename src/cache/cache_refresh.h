@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cache/index_encoding.h"
+#include "platform/file_system.h"
 
 class CacheIndexFile;
 class CacheList;
@@ -17,6 +18,8 @@ struct IndexReading {
     std::optional<IndexEncoding> encoding;
     // False when the list stops at text that does not decode.
     bool decodes = true;
+    // The version of the file read, when the refresh decided every line of it.
+    std::optional<FileStamp> stamp;
     // The entry lines it read and listed no file for, as they stand.
     std::vector<std::string> leftOut;
 };

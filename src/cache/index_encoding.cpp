@@ -1,6 +1,5 @@
 #include "cache/index_encoding.h"
 
-
 #include "base/utf8.h"
 #include "base/windows_1252.h"
 

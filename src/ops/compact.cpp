@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -162,25 +163,33 @@ std::unordered_set<std::string_view> KeysOf(const std::vector<std::string_view>&
 bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReading& lastRefresh,
                  const std::vector<std::string>& missing, const std::string& cacheDir,
                  std::size_t prefixLen, CompactResult& result) {
-    // The game rewrites cache.ini after every download: what it added since
-    // the list was read, or what a refresh cut short never reached, stays.
-    DecidedLines decided(list, missing, cacheDir, prefixLen);
-    std::vector<std::string_view> lines;
-    std::vector<std::string_view> undecided;
-    IndexEntry entry;
-    for (std::string_view line; index.ReadIndexLine(line);) {
-        if (ParseIndexLine(line, entry)) {
-            lines.push_back(line);
-            if (!decided.Take(line)) {
-                undecided.push_back(line);
-            }
-        }
-    }
     result = !index.Decodes()                                      ? CompactResult::Undecodable
              : !index.AdoptEncodingWhenEmpty(lastRefresh.encoding) ? CompactResult::EncodingChanged
                                                                    : CompactResult::Written;
     if (result != CompactResult::Written) {
         return true;
+    }
+    // The very version the refresh read and decided line by line, and no
+    // download came back: every line is the list's or gone, nothing to match.
+    const std::optional<FileStamp> stamp = index.SettledStamp();
+    const bool asListed = stamp && lastRefresh.stamp && stamp->SameVersion(*lastRefresh.stamp) &&
+                          missing.size() == lastRefresh.leftOut.size();
+    // Otherwise what the game added since the list was read, or what a
+    // refresh cut short never reached, stays.
+    std::optional<DecidedLines> decided;
+    std::vector<std::string_view> lines;
+    std::vector<std::string_view> undecided;
+    IndexEntry entry;
+    if (!asListed) {
+        decided.emplace(list, missing, cacheDir, prefixLen);
+        for (std::string_view line; index.ReadIndexLine(line);) {
+            if (ParseIndexLine(line, entry)) {
+                lines.push_back(line);
+                if (!decided->Take(line)) {
+                    undecided.push_back(line);
+                }
+            }
+        }
     }
     // Built only when some row's line is not in the file as listed: its
     // name may have been cut by a read, or the game changed the line.
@@ -192,7 +201,7 @@ bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReadin
             continue;
         }
         const std::string_view key = KeyOf(entryRecord, cacheDir);
-        if (!decided.RowTaken(i)) {
+        if (decided && !decided->RowTaken(i)) {
             if (!keys) {
                 keys = KeysOf(lines);
             }

@@ -144,6 +144,11 @@ TEST_F(Compact, KeepsEveryLineTheListDidNotDecide) {
     FaultyFileSystem faulty(files());
     fileSystem = &faulty;
     for (const auto& [between, compacted] : rows) {
+#ifdef _WIN32
+        if (between == Between::GameWritesDuringCompact) {
+            continue;  // our hold keeps the game out until the replace itself
+        }
+#endif
         ReopenDialog();
         game.AddCacheFile("A", 1, "2001-01-01 00:00:00.000");
         game.AddCacheFile("B", 1, "2002-01-01 00:00:00.000");
@@ -218,7 +223,8 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
         // Met halfway, the game done at the next look: the whole file is listed.
         int opened = 0;
         faulty.beforeOpen = [&, torn = torn] {
-            if (opened++ == 0) {
+            faulty.justWritten = opened++ == 0;
+            if (faulty.justWritten) {
                 WriteWholeFile(game.IndexPath(), torn);
             } else {
                 game.WriteIndex(whole);
@@ -230,6 +236,7 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
 
         // Still writing whenever we look: only whole lines are listed.
         faulty.beforeOpen = [&, torn = torn] { WriteWholeFile(game.IndexPath(), torn); };
+        faulty.justWritten = true;
         ReopenDialog();
         view.rows.clear();
         ASSERT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
@@ -238,6 +245,7 @@ TEST_F(Compact, NoHalfWrittenNameIsListedOrWrittenBack) {
 
         // Once the game is done, Compact keeps each of its lines once.
         faulty.beforeOpen = nullptr;
+        faulty.justWritten = false;
         game.WriteIndex(whole);
         ASSERT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
         EXPECT_EQ(ReadWholeFile(game.IndexPath()), whole + "\r\n") << torn;
@@ -250,6 +258,7 @@ TEST_F(Compact, LeavesAFileTheGameKeepsWritingAlone) {
     fileSystem = &faulty;
     const std::string torn = "[Cache]\r\nA=a.unr\r\nK06=Held06-SomeLo";
     faulty.beforeOpen = [&] { WriteWholeFile(game.IndexPath(), torn); };
+    faulty.justWritten = true;
     CacheList list;
     EXPECT_EQ(WriteCompactedIndex(list, IndexReading{}, CacheDir(), CacheDir() + "cache.ini",
                                   kEntryPrefixLength, faulty),

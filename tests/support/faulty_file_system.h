@@ -19,6 +19,7 @@ class FaultyFileSystem : public FileSystem {
     std::string unaskedPath;             // a file the system cannot ask about…
     int unaskedError = 0;                // …for want of what this error says
     std::function<void()> beforeOpen;    // before each opening of cache.ini
+    bool justWritten = false;            // cache.ini's last write counts as just now
     std::function<void()> beforeCommit;  // between a compaction's read and its replace
 
     CacheFileAnswer QueryCacheFile(const std::string& path) override {
@@ -30,7 +31,7 @@ class FaultyFileSystem : public FileSystem {
             beforeOpen();
         }
         auto file = real_.OpenExclusiveForReading(path);
-        return file ? std::make_unique<Input>(std::move(file), goodReads) : nullptr;
+        return file ? std::make_unique<Input>(std::move(file), goodReads, justWritten) : nullptr;
     }
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override {
@@ -39,7 +40,7 @@ class FaultyFileSystem : public FileSystem {
         }
         auto file = real_.CreateReplacement(path, error);
         return file ? std::make_unique<Output>(std::move(file), goodWriteBytes, commitError,
-                                               beforeCommit)
+                                               beforeCommit, justWritten)
                     : nullptr;
     }
     int MoveWithoutReplacing(const std::string& from, const std::string& to) override {
@@ -53,8 +54,8 @@ class FaultyFileSystem : public FileSystem {
   private:
     class Input : public InputFile {
       public:
-        Input(std::unique_ptr<InputFile> real, int goodReads)
-            : real_(std::move(real)), left_(goodReads) {}
+        Input(std::unique_ptr<InputFile> real, int goodReads, const bool& justWritten)
+            : real_(std::move(real)), left_(goodReads), justWritten_(justWritten) {}
         std::ptrdiff_t Read(char* buffer, std::size_t size) override {
             if (left_ == 0) {
                 return -1;
@@ -62,25 +63,31 @@ class FaultyFileSystem : public FileSystem {
             --left_;
             return real_->Read(buffer, size);
         }
-        bool Stamp(FileStamp& stamp) override { return real_->Stamp(stamp); }
+        bool Stamp(FileStamp& stamp) override {
+            return Stamped(real_->Stamp(stamp), stamp, justWritten_);
+        }
 
       private:
         std::unique_ptr<InputFile> real_;
         int left_;
+        const bool& justWritten_;
     };
 
     class Output : public ReplacementFile {
       public:
         Output(std::unique_ptr<ReplacementFile> real, long long goodBytes, int commitError,
-               std::function<void()> beforeCommit)
+               std::function<void()> beforeCommit, const bool& justWritten)
             : real_(std::move(real)),
               left_(goodBytes),
               commitError_(commitError),
-              beforeCommit_(std::move(beforeCommit)) {}
+              beforeCommit_(std::move(beforeCommit)),
+              justWritten_(justWritten) {}
         std::ptrdiff_t ReadOriginal(char* buffer, std::size_t size) override {
             return real_->ReadOriginal(buffer, size);
         }
-        bool OriginalStamp(FileStamp& stamp) override { return real_->OriginalStamp(stamp); }
+        bool OriginalStamp(FileStamp& stamp) override {
+            return Stamped(real_->OriginalStamp(stamp), stamp, justWritten_);
+        }
         int Write(const char* data, std::size_t size) override {
             if (left_ >= 0 && static_cast<long long>(size) > left_) {
                 real_->Write(data, static_cast<std::size_t>(left_));
@@ -104,7 +111,16 @@ class FaultyFileSystem : public FileSystem {
         long long left_;
         int commitError_;
         std::function<void()> beforeCommit_;
+        const bool& justWritten_;
     };
+
+    // However long the machine took to get here.
+    static bool Stamped(bool stamped, FileStamp& stamp, bool justWritten) {
+        if (justWritten) {
+            stamp.sinceWrite = {};
+        }
+        return stamped;
+    }
 
     FileSystem& real_;
 };
