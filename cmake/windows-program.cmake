@@ -30,7 +30,7 @@ target_link_options(Vorpane PRIVATE $<$<CONFIG:Release>:-s>)
 # for Notepad.
 set(VORPANE_HOMEPAGE "" CACHE STRING "Homepage address for the packages (empty: none)")
 if(VORPANE_HOMEPAGE STREQUAL "")
-  set(VORPANE_WHERE_TO_GET "Newer versions come from where this zip came from.")
+  set(VORPANE_WHERE_TO_GET "Newer versions are to be had where this zip came from.")
 else()
   set(VORPANE_WHERE_TO_GET "Newer versions and the source code: ${VORPANE_HOMEPAGE}")
 endif()
