@@ -245,6 +245,9 @@ class LinuxProgram:
         self.program = program
         self.name = os.path.basename(program)
         self.prefix = os.path.join(work, "prefix")
+        # Only a registry file: Windows programs beside it (the game, in a
+        # test) run in a real prefix, kept in the build tree.
+        self.wine_prefix = os.path.join(os.path.dirname(os.path.abspath(program)), "wineprefix")
 
     def register(self, x, folder):
         """The game's installation entry naming `folder`; for None no entry,
@@ -279,7 +282,7 @@ class WindowsProgram:
     def __init__(self, exe, prefix):
         self.exe = exe
         self.name = os.path.splitext(os.path.basename(exe))[0]
-        self.prefix = prefix
+        self.prefix = self.wine_prefix = prefix
 
     def register(self, x, folder):
         """Within the session, so that the Wine session reg starts draws there."""
@@ -293,7 +296,8 @@ class WindowsProgram:
             reg("add", self.key, "/f", "/reg:32", *value)
 
     def start(self, x):
-        return x.start([WINE_RUN, self.prefix, self.exe])
+        # Wine tells the text of each message box on standard error.
+        return x.start([WINE_RUN, self.prefix, self.exe], env={"WINEDEBUG": "-all,+msgbox"})
 
     def choose(self, x, folder):
         """Walks the browser's tree from "/" of drive Z:, each folder found by

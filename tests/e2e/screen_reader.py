@@ -20,6 +20,9 @@ class ScreenReader:
         for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             os.environ[name] = env[name]
         Atspi.init()
+        # A command keeps the window busy while the game writes beside it:
+        # an answer may take seconds, not Atspi's 0.8.
+        Atspi.set_timeout(20000, 20000)
         self.announced = 0
         self.listener = Atspi.EventListener.new(self._on_selection_changed)
         self.listener.register("object:selection-changed")
@@ -35,12 +38,12 @@ class ScreenReader:
         self.table = xsession.wait_until(lambda: self._find_table(pid), 20, "the list over AT-SPI")
 
     def _find_table(self, pid):
-        desktop = Atspi.get_desktop(0)
-        for i in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(i)
-            if app is not None and app.get_process_id() == pid:
-                return _find(app, Atspi.Role.TABLE)
-        return None
+        return _find(_app(pid), Atspi.Role.TABLE)
+
+    def alert_text(self, pid):
+        """The texts of the alert the program `pid` shows, once it has any."""
+        return xsession.wait_until(lambda: " ".join(
+            a.get_name() for a in _under(_find(_app(pid), Atspi.Role.ALERT))), 10, "an alert")
 
     def hear(self):
         """Rows, selected rows, caret row and focus, as read now."""
@@ -85,16 +88,22 @@ class ScreenReader:
         time.sleep(0.05)
 
 
-def _find(accessible, role, depth=0):
-    """The first accessible of `role` under `accessible`; not into tables."""
+def _app(pid):
+    desktop = Atspi.get_desktop(0)
+    apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
+    return next((app for app in apps if app is not None and app.get_process_id() == pid), None)
+
+
+def _under(accessible, depth=0):
+    """`accessible` and every accessible under it, but not into tables."""
     if accessible is None or depth > 12:
-        return None
-    if accessible.get_role() == role:
-        return accessible
-    if accessible.get_role() == Atspi.Role.TABLE:
-        return None
-    for i in range(accessible.get_child_count()):
-        found = _find(accessible.get_child_at_index(i), role, depth + 1)
-        if found is not None:
-            return found
-    return None
+        return
+    yield accessible
+    if accessible.get_role() != Atspi.Role.TABLE:
+        for i in range(accessible.get_child_count()):
+            yield from _under(accessible.get_child_at_index(i), depth + 1)
+
+
+def _find(accessible, role):
+    """The first accessible of `role` under `accessible`."""
+    return next((a for a in _under(accessible) if a.get_role() == role), None)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "cache/cache_refresh.h"
 #include "ops/compact.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/unique_fd.h"
 #include "posix/in_child.h"
 #include "support/list_rows.h"
 #include "support/temp_game.h"
@@ -235,6 +237,26 @@ TEST_F(PosixFiles, TimesBeforeTheFirstShownYearAreClamped) {
     WriteWholeFile(path, "x");
     SetTimes(path, -12'000'000'000LL);  // the year 1589
     EXPECT_EQ(Shown(path), "1601-01-01 00:00:00.000");
+}
+
+// The game under Wine holds cache.ini open for writing through its whole
+// rewrite, however long it pauses between pieces.
+TEST_F(PosixFiles, AnIndexOpenForWritingCountsAsJustWritten) {
+    game.WriteIndex("[Cache]\r\nK=Face.unr\r\n");
+    const auto input = files.OpenExclusiveForReading(game.IndexPath().string());
+    ASSERT_TRUE(input);
+    const auto sinceWrite = [&] {
+        FileStamp stamp;
+        EXPECT_TRUE(input->Stamp(stamp));
+        return stamp.sinceWrite;
+    };
+    EXPECT_GE(sinceWrite(), std::chrono::milliseconds(500));
+    {
+        const UniqueFd writer(open(game.IndexPath().c_str(), O_WRONLY | O_CLOEXEC));
+        ASSERT_TRUE(writer);
+        EXPECT_EQ(sinceWrite().count(), 0);
+    }
+    EXPECT_GE(sinceWrite(), std::chrono::milliseconds(500));
 }
 
 TEST_F(PosixFiles, AFullDiskDuringCompactionKeepsTheOldIndex) {

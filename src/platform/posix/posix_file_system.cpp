@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -114,12 +115,34 @@ FileStamp StampOf(const struct stat& info) {
     return stamp;
 }
 
+// Whether another program has the file open for writing. A read lease is
+// refused then, to a writer under Wine too, for as long as it holds the file
+// open: through a whole rewrite, pauses and all. Where no lease can be had
+// (another user's file, a file system without leases) nothing is known.
+bool OpenForWritingElsewhere(int fd) {
+    // A writer opening the file while we hold the lease is told by a signal:
+    // SIGURG is ignored unless asked for, the default SIGIO would end us.
+    if (fcntl(fd, F_SETSIG, SIGURG) != 0) {
+        return false;
+    }
+    if (fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+}
+
+// The stamp of a file open for reading; one that another program is
+// writing counts as written just now, however long that program paused.
 bool StampOpenFile(int fd, FileStamp& stamp) {
     struct stat info {};
     if (fstat(fd, &info) != 0) {
         return false;
     }
     stamp = StampOf(info);
+    if (OpenForWritingElsewhere(fd)) {
+        stamp.sinceWrite = {};
+    }
     return true;
 }
 
@@ -181,9 +204,11 @@ class PosixReplacementFile final : public ReplacementFile {
     }
 
     int Commit(const std::optional<FileStamp>& read, FileStamp& written) override {
-        if (fsync(fd_.get()) != 0 || !StampOpenFile(fd_.get(), written)) {
+        struct stat info {};
+        if (fsync(fd_.get()) != 0 || fstat(fd_.get(), &info) != 0) {
             return errno;
         }
+        written = StampOf(info);
         if (const int closed = fd_.close(); closed != 0) {
             return closed;
         }

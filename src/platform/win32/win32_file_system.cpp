@@ -233,9 +233,13 @@ class Win32ReplacementFile final : public ReplacementFile {
         const bool placed =
             read ? ReplaceFileIn(form_, tempPath_, target_) : MoveFileIn(form_, tempPath_, target_);
         if (!placed) {
-            const int error = LastError();
-            return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? kTargetChanged
-                                                                               : error;
+            // The game took the file the moment we let go of it, or made
+            // one where there was none: it is writing a version of its own.
+            const DWORD error = GetLastError();
+            return HeldByAnother() || error == ERROR_ACCESS_DENIED ||
+                           error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS
+                       ? kTargetChanged
+                       : static_cast<int>(error);
         }
         committed_ = true;
         return 0;
