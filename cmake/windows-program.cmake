@@ -25,13 +25,21 @@ target_link_libraries(Vorpane PRIVATE vorpane_core comctl32 shell32 ole32 user32
 # The release carries no symbols.
 target_link_options(Vorpane PRIVATE $<$<CONFIG:Release>:-s>)
 
-# make package: Vorpane-<version>-win32.zip, the program and a README for
-# players, with Windows line ends for Notepad.
+# make package: Vorpane-<version>-win32.zip, the program, a README for
+# players and the licence that goes with every copy, with Windows line ends
+# for Notepad.
+set(VORPANE_HOMEPAGE "" CACHE STRING "Homepage address for the packages (empty: none)")
+if(VORPANE_HOMEPAGE STREQUAL "")
+  set(VORPANE_WHERE_TO_GET "Newer versions are to be had where this zip came from.")
+else()
+  set(VORPANE_WHERE_TO_GET "Newer versions and the source code: ${VORPANE_HOMEPAGE}")
+endif()
 configure_file(res/windows-readme.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 # Built by make windows; the suites beside it need not be.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS Vorpane RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME Vorpane-${PROJECT_VERSION}-win32)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -17,6 +17,10 @@ import time
 
 import xsession
 
+# How Orca names a button's role: "push button" up to Orca 43 (Debian 12),
+# "button" from Orca 48 (Debian 13) on. A regular expression.
+BUTTON = r"(?:push )?button"
+
 SPEECHD_CONF = """AudioOutputMethod "alsa"
 AudioALSADevice "null"
 AddModule "dummy" "sd_dummy" ""

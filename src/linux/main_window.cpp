@@ -12,7 +12,7 @@
 #include "ui/main_template.h"
 
 MainWindow::MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
-                       EarlyRefresh* early)
+                       EarlyRefresh* early, CacheFolderLookup playerCacheFolder)
     : wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       files_(MakeNativeFileSystem()) {
@@ -33,7 +33,7 @@ MainWindow::MainWindow(const std::string& programName, const std::optional<std::
     InstallationRegistry& registry = early ? static_cast<InstallationRegistry&>(*early) : registry_;
     DialogServices services{*view_,  *boxes_, *chooser_, registry,
                             *files_, exit_,   *about_,   programName};
-    services.playerCacheFolder = PlayerCacheFolder();
+    services.playerCacheFolder = std::move(playerCacheFolder);
     services.unicodeNames = [home = PlayerHomeFolder()](const std::string& cacheDir) {
         return !AsksForStoredBytes(cacheDir, home);
     };

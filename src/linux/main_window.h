@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "linux/wx_services.h"
 #include "location/cache_folder.h"
 #include "platform/file_system.h"
+#include "platform/path_separator.h"
 #include "platform/posix/home_folder.h"
 #include "platform/posix/wine_prefixes.h"
 #include "platform/posix/wine_registry.h"
@@ -59,10 +61,29 @@ class WinePrefixesRegistry final : public InstallationRegistry {
 };
 
 // The cache folder of an installation the player names: the native Linux
-// build keeps its downloads in the player's home.
-inline CacheFolderLookup PlayerCacheFolder() {
-    return [home = PlayerHomeFolder()](const std::string& gameDir, FileSystem& files) {
-        return CacheFolderOf(gameDir, home, files);
+// build keeps its downloads in the player's home. Told, it says on standard
+// error which folder of the home it chose, once, whichever thread and copy
+// asks first.
+inline CacheFolderLookup PlayerCacheFolder(bool tell = false) {
+    struct Told {
+        std::mutex mutex;
+        std::string folder;
+    };
+    return [home = PlayerHomeFolder(), tell, told = std::make_shared<Told>()](
+               const std::string& gameDir, FileSystem& files) {
+        std::string folder = CacheFolderOf(gameDir, home, files);
+        if (tell && folder != gameDir + "Cache" + kPathSeparator) {
+            const std::lock_guard lock(told->mutex);
+            if (folder != told->folder) {
+                std::fprintf(stderr,
+                             "vorpane: %s is an installation of the native Linux build: "
+                             "its downloads are listed from %s\n",
+                             gameDir.c_str(), folder.c_str());
+                std::fflush(stderr);
+                told->folder = folder;
+            }
+        }
+        return folder;
     };
 }
 
@@ -75,7 +96,7 @@ class MainWindow final : public wxDialog {
     // any, read the game's entry and perhaps its index while the toolkit
     // started.
     MainWindow(const std::string& programName, const std::optional<std::string>& gameDir,
-               EarlyRefresh* early);
+               EarlyRefresh* early, CacheFolderLookup playerCacheFolder = PlayerCacheFolder());
     ~MainWindow() override;
 
     // Fills the list before the window is first shown (warnings, the chooser

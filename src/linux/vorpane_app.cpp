@@ -28,7 +28,8 @@ int CVorpaneApp::OnRun() {
     // ends the process with exit code 0.
     // The executable's name without its extension.
     const std::string programName(GetAppName().fn_str());
-    MainWindow window(programName, m_gameDir, m_early);
+    MainWindow window(programName, m_gameDir, m_early,
+                      m_playerCacheFolder ? m_playerCacheFolder : PlayerCacheFolder());
     window.RunModal();
     return 0;
 }
@@ -89,7 +90,10 @@ int main(int argc, char** argv) {
     // The game's entry and its index are read while the toolkit starts;
     // --verbose tells then where the game was looked for.
     WinePrefixesRegistry registry(line.verbose);
-    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, PlayerCacheFolder());
+    // One lookup for the worker and the window, so that --verbose tells its
+    // choice once.
+    const CacheFolderLookup playerCacheFolder = PlayerCacheFolder(line.verbose);
+    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, playerCacheFolder);
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
     int toolkitArgc = 1;
@@ -97,6 +101,6 @@ int main(int argc, char** argv) {
     // The toolkit's messages (such as no display) go to standard error, as
     // they do when the log is made before the application object exists.
     wxLog::GetActiveTarget();
-    wxApp::SetInstance(new CVorpaneApp(gameDir, &early));
+    wxApp::SetInstance(new CVorpaneApp(gameDir, &early, playerCacheFolder));
     return wxEntry(toolkitArgc, toolkitArgv);
 }

@@ -5,16 +5,22 @@
 #include <optional>
 #include <string>
 
+#include "location/game_folder.h"
+
 class EarlyRefresh;
 
 // The application object: starts the main window and ends with it.
 class CVorpaneApp final : public wxApp {
   public:
     // `gameDir`: the game folder given on the command line, if any; `early`
-    // reads the game while the toolkit starts.
+    // reads the game while the toolkit starts; `playerCacheFolder` finds the
+    // cache of a folder the player names, as `early` does.
     explicit CVorpaneApp(std::optional<std::string> gameDir = std::nullopt,
-                         EarlyRefresh* early = nullptr)
-        : m_gameDir(std::move(gameDir)), m_early(early) {}
+                         EarlyRefresh* early = nullptr,
+                         CacheFolderLookup playerCacheFolder = nullptr)
+        : m_gameDir(std::move(gameDir)),
+          m_early(early),
+          m_playerCacheFolder(std::move(playerCacheFolder)) {}
 
     bool OnInit() override;
     int OnRun() override;
@@ -22,6 +28,7 @@ class CVorpaneApp final : public wxApp {
   private:
     std::optional<std::string> m_gameDir;
     EarlyRefresh* m_early;
+    CacheFolderLookup m_playerCacheFolder;
 };
 
 wxDECLARE_APP(CVorpaneApp);

@@ -65,14 +65,15 @@ def run(x, program):
         x.keys("Up", "Up", "space", "Down", "Down", "Down")
         since = orca.mark()
         x.keys("Tab")
-        orca.wait_said(since, lambda said: "Extract push button" in said, "Extract")
+        extract = re.compile("Extract " + orca_session.BUTTON)
+        orca.wait_said(since, lambda said: any(extract.fullmatch(s) for s in said), "Extract")
         names_last(orca, OMEGA, "shift+Tab")
         # Gamma too; Extract moves Alpha, then asks about Gamma.
         x.keys("Up", "Up", "space")
         since = orca.mark()
         x.keys("Return")
         box = (r"Mutator Encountered \| Warning: You should not remove Gamma\.u"
-               r".*Extract Gamma\.u from the cache\? \| No push button")
+               r".*Extract Gamma\.u from the cache\? \| No " + orca_session.BUTTON)
         orca.wait_said(since, lambda said: re.search(box, " | ".join(said)),
                        "the box's caption, text and focused button in turn")
         since = orca.mark()
