@@ -228,15 +228,16 @@ bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReadin
 CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& lastRefresh,
                                   const std::string& cacheDir, const std::string& cacheIniPath,
                                   std::size_t prefixLen, FileSystem& files) {
-    const std::vector<std::string> missing = StillMissing(lastRefresh.leftOut, cacheDir, files);
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     for (;;) {
         {
             CacheIndexFile index(files);
             index.CreateCacheIndex(cacheIniPath);
             CompactResult result = CompactResult::Written;
-            if (index.Settled() &&
-                WriteMerged(index, list, lastRefresh, missing, cacheDir, prefixLen, result)) {
+            // Asked as the file is read: a download finished by then counts.
+            if (index.Settled() && WriteMerged(index, list, lastRefresh,
+                                               StillMissing(lastRefresh.leftOut, cacheDir, files),
+                                               cacheDir, prefixLen, result)) {
                 return result;
             }
         }

@@ -299,6 +299,8 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::s
 
 std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::string& path,
                                                                     int& error) {
+    // A compaction asks about the files again: the last refresh's listing is old.
+    listingCurrent_ = false;
     DWORD keptAttributes = FILE_ATTRIBUTE_NORMAL;
     UniqueHandle targetLock;
     const DWORD attributes = GetFileAttributesIn(path);

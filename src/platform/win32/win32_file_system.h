@@ -17,7 +17,8 @@ class Win32FileSystem final : public FileSystem {
     // that the folder's listing lacks is not opened at all.
     std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
                                                  const std::vector<std::string>& names) override;
-    // Opening the index starts a refresh: the next queries list the folder anew.
+    // Opening the index starts a refresh, and replacing it a compaction: the
+    // next queries list the folder anew.
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override;
