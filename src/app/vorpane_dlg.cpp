@@ -14,6 +14,13 @@
 #include "ui/list_view.h"
 #include "ui/message_boxes.h"
 
+namespace {
+
+// Said of cache.ini at refresh and at Compact alike.
+constexpr const char* kDoesNotDecode = " does not decode as the text its byte-order mark names.";
+
+}  // namespace
+
 CVorpaneDlg::CVorpaneDlg(DialogServices services) : m_services(std::move(services)) {}
 
 void CVorpaneDlg::RunHandler(Handler handler) {
@@ -76,7 +83,7 @@ void CVorpaneDlg::OnCompact() {
         case CompactResult::Written:
             break;
         case CompactResult::Undecodable:
-            Warn(" does not decode as the text its byte-order mark names.\nIt was left as it was.");
+            Warn(kDoesNotDecode + std::string("\nIt was left as it was."));
             break;
         case CompactResult::EncodingChanged:
             Warn(
@@ -94,7 +101,7 @@ void CVorpaneDlg::OnCompact() {
     Refresh(result != CompactResult::Undecodable);
 }
 
-void CVorpaneDlg::Warn(const char* aboutIndex) {
+void CVorpaneDlg::Warn(const std::string& aboutIndex) {
     m_services.boxes.Show(m_cacheIniPath + aboutIndex, m_services.programName, BoxStyle::Warning);
 }
 
@@ -139,9 +146,7 @@ void CVorpaneDlg::Refresh(bool tellUndecodable) {
     }
     if (!m_indexRead.decodes && tellUndecodable) {
         SyncView();
-        Warn(
-            " does not decode as the text its byte-order mark names.\nThe entries after that "
-            "point are not shown.");
+        Warn(kDoesNotDecode + std::string("\nThe entries after that point are not shown."));
     }
 }
 

@@ -94,7 +94,7 @@ class CVorpaneDlg {
     // RefreshCacheList; whether to say that the list stops at text that does not decode.
     void Refresh(bool tellUndecodable);
     // A warning box: the index's path, then `aboutIndex`.
-    void Warn(const char* aboutIndex);
+    void Warn(const std::string& aboutIndex);
 
     DialogServices m_services;
     std::string m_cacheDir;

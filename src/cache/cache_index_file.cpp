@@ -7,6 +7,7 @@
 
 #include "base/file_error.h"
 #include "platform/file_system.h"
+#include "platform/open_when_free.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ constexpr std::size_t kLongestMark = 3;
 // A file written this recently may be in the middle of being rewritten,
 // between two of the writer's pieces (git's rule for a racily clean index).
 constexpr auto kSettleTime = 100ms;
-// How long a read waits for the file to stand still before it takes what
-// it has, and how often it looks again meanwhile.
-constexpr auto kPatience = 1s;
-constexpr auto kPause = 20ms;
 
 // The file being replaced, read under the replacement's hold on it.
 class OriginalFile final : public InputFile {
@@ -62,7 +59,7 @@ bool CacheIndexFile::OpenCacheIndex(const std::string& path) {
     input_.reset();
     output_.reset();
     path_ = path;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    const auto deadline = std::chrono::steady_clock::now() + kWaitForOtherProgram;
     for (bool readBefore = false;; readBefore = true) {
         // Our own hold would keep us out.
         input_.reset();
@@ -79,7 +76,7 @@ bool CacheIndexFile::OpenCacheIndex(const std::string& path) {
         if (settled_ || readFailed_ || std::chrono::steady_clock::now() >= deadline) {
             break;
         }
-        std::this_thread::sleep_for(kPause);
+        std::this_thread::sleep_for(kLookAgainEvery);
     }
     Decode();
     return true;

@@ -17,15 +17,9 @@
 #include "list/cache_list.h"
 #include "list/entry_order.h"
 #include "platform/file_system.h"
+#include "platform/open_when_free.h"
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// How long Compact waits for the game to be done with the file before it
-// leaves it alone, and how often it tries again meanwhile.
-constexpr auto kPatience = 1s;
-constexpr auto kPause = 20ms;
 
 // What follows the key in a record: the extension and the size digits.
 constexpr std::size_t kRecordTailAfterKey = kCacheFileExtension.size() + kRecordSizeDigits;
@@ -228,7 +222,7 @@ bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReadin
 CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& lastRefresh,
                                   const std::string& cacheDir, const std::string& cacheIniPath,
                                   std::size_t prefixLen, FileSystem& files) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    const auto deadline = std::chrono::steady_clock::now() + kWaitForOtherProgram;
     for (;;) {
         {
             CacheIndexFile index(files);
@@ -245,6 +239,6 @@ CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& las
         if (std::chrono::steady_clock::now() >= deadline) {
             return CompactResult::KeptChanging;
         }
-        std::this_thread::sleep_for(kPause);
+        std::this_thread::sleep_for(kLookAgainEvery);
     }
 }
