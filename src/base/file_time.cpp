@@ -83,20 +83,20 @@ std::optional<FileTime> CalendarToFileTime(const CalendarTime& t) {
 void AppendTimeStamp(std::string& out, FileTime time) {
     const CalendarTime t = FileTimeToCalendar(std::min(time, kLatestShownFileTime));
     // "%.4d-%.2d-%.2d %.2d:%.2d:%.2d.%.3d", without the cost of printf on every entry.
-    const std::size_t start = out.size();
-    out.append("0000-00-00 00:00:00.000");
-    auto put = [&out, start](std::size_t end, int value) {
-        for (std::size_t pos = start + end; value > 0; value /= 10) {
-            out[--pos] = static_cast<char>('0' + value % 10);
+    char stamp[] = "0000-00-00 00:00:00.000";
+    const auto put = [&stamp](std::size_t end, std::size_t width, int value) {
+        for (std::size_t pos = end; pos > end - width; value /= 10) {
+            stamp[--pos] = static_cast<char>('0' + value % 10);
         }
     };
-    put(4, t.year);
-    put(7, t.month);
-    put(10, t.day);
-    put(13, t.hour);
-    put(16, t.minute);
-    put(19, t.second);
-    put(23, t.milliseconds);
+    put(4, 4, t.year);
+    put(7, 2, t.month);
+    put(10, 2, t.day);
+    put(13, 2, t.hour);
+    put(16, 2, t.minute);
+    put(19, 2, t.second);
+    put(23, 3, t.milliseconds);
+    out.append(stamp, kTimeStampLength);
 }
 
 CalendarTime ReadTimeStampBack(std::string_view text) {

@@ -3,14 +3,20 @@
 #include <algorithm>
 
 std::string MakeCacheRecord(std::string_view path, std::uint64_t size) {
-    // The low 32 bits as "%.8x".
     std::string record;
     record.reserve(path.size() + kRecordSizeDigits);
     record.append(path);
-    for (int shift = 28; shift >= 0; shift -= 4) {
-        record += "0123456789abcdef"[(size >> shift) & 0xf];
-    }
+    AppendRecordSize(record, size);
     return record;
+}
+
+void AppendRecordSize(std::string& record, std::uint64_t size) {
+    // The low 32 bits as "%.8x".
+    char digits[kRecordSizeDigits];
+    for (std::size_t i = kRecordSizeDigits; i-- > 0; size >>= 4) {
+        digits[i] = "0123456789abcdef"[size & 0xf];
+    }
+    record.append(digits, kRecordSizeDigits);
 }
 
 std::string_view RecordPath(std::string_view record) {

@@ -12,6 +12,8 @@ inline constexpr std::size_t kRecordSizeDigits = 8;
 inline constexpr std::string_view kCacheFileExtension = ".uxx";
 
 std::string MakeCacheRecord(std::string_view path, std::uint64_t size);
+// The size digits of a record, after its path in `record`.
+void AppendRecordSize(std::string& record, std::uint64_t size);
 
 // The record without its size digits.
 std::string_view RecordPath(std::string_view record);

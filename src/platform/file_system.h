@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,15 +97,24 @@ class FileSystem {
 
     // QueryCacheFile for each of `names` in `folder` (a path ending in a
     // separator), answered in the order asked. A system may query several
-    // files at once.
+    // files at once; then this thread runs `alongside` (if any) while other
+    // threads start on the queries, else it runs it first.
     virtual std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
-                                                         const std::vector<std::string>& names) {
+                                                         const std::vector<std::string>& names,
+                                                         const std::function<void()>& alongside) {
+        if (alongside) {
+            alongside();
+        }
         std::vector<CacheFileAnswer> answers;
         answers.reserve(names.size());
         for (const std::string& name : names) {
             answers.push_back(QueryCacheFile(folder + name));
         }
         return answers;
+    }
+    std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
+                                                 const std::vector<std::string>& names) {
+        return QueryCacheFiles(folder, names, nullptr);
     }
 
     // Opens an existing file for reading, not shared with other programs;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -12,14 +13,21 @@
 // one does it all. A query the system could not ask is asked once more, one
 // at a time, after the helpers are done: they held handles and memory too.
 // As many threads as cores, within [leastThreads, mostThreads]: more than
-// the cores pays where queries wait for a cold disk.
+// the cores pays where queries wait for a cold disk. This thread runs
+// `alongside` (when there is one) as the others start.
 template <typename Query>
 std::vector<CacheFileAnswer> SpreadQueries(std::size_t count, const Query& query,
+                                           const std::function<void()>& alongside,
                                            unsigned leastThreads = 1, unsigned mostThreads = 4) {
     constexpr std::size_t kSlice = 256;
     std::vector<CacheFileAnswer> answers(count);
-    SpreadWork(count, kSlice, leastThreads, mostThreads,
-               [&](std::size_t i) { answers[i] = query(i); });
+    SpreadWork(
+        count, kSlice, leastThreads, mostThreads, [&](std::size_t i) { answers[i] = query(i); },
+        [&] {
+            if (alongside) {
+                alongside();
+            }
+        });
     for (std::size_t i = 0; i < count; ++i) {
         if (answers[i].unasked != 0) {
             answers[i] = query(i);

@@ -26,8 +26,10 @@ TEST_F(Refresh, EveryEntryWithAnOpenableFileShowsTimeAndNameWithPathAndSize) {
     game.AddCacheFile("BIG", (std::uintmax_t{1} << 32) + 1, kT2);
     game.AddCacheFile("EMPTY", 1, kT1);
     fs::create_directory(game.CacheDir() / "DIR.uxx");
+    // Read in batches: the files of one are asked about while the last is listed.
     game.WriteIndex(
-        "no equals sign\r\n=starts with equals\r\n\r\n[Cache]\r\nKEYB=Face.unr\r\nKEYA=a=b\r\n"
+        "no equals sign\r\n=starts with equals\r\n\r\n[Cache]\r\nKEYB=Face.unr\r\nKEYA=a=b\r\n" +
+        GoneLines('G', "\n") +
         "MISSING=Gone.unr\r\n[Other]\r\nKEYA=twice\r\nEMPTY=\r\nDIR=Folder.unr\r\nBIG=Huge.umx");
     EXPECT_EQ(Run(&CVorpaneDlg::OnInitDialog), std::nullopt);
     // Face.unr takes no time, so Huge.umx of the same moment opens a batch too.
@@ -90,7 +92,8 @@ TEST_F(Refresh, AReadErrorKeepsTheEntriesReadSoFarWithoutSeparators) {
 }
 
 TEST_F(Refresh, AFileTheSystemCouldNotAskAboutIsReportedNotLeftOut) {
-    game.WriteIndex("A=first.unr\nB=second.unr\nC=third.unr\n");
+    // B's batch is listed while the next one is asked about.
+    game.WriteIndex("A=first.unr\nB=second.unr\n" + GoneLines('H', "\r\n") + "C=third.unr\n");
     game.AddCacheFile("A", 0, kT1);
     game.AddCacheFile("B", 0, kT2);
     game.AddCacheFile("C", 0, kT2);
@@ -110,8 +113,8 @@ TEST_F(Refresh, AFileTheSystemCouldNotAskAboutIsReportedNotLeftOut) {
 
     // The lines the list never reached stay in cache.ini.
     EXPECT_EQ(Run(&CVorpaneDlg::OnCompact), std::nullopt);
-    EXPECT_EQ(ReadWholeFile(game.IndexPath()),
-              "[Cache]\r\nA=first.unr\r\nB=second.unr\r\nC=third.unr\r\n\r\n");
+    EXPECT_EQ(ReadWholeFile(game.IndexPath()), "[Cache]\r\nA=first.unr\r\nB=second.unr\r\n" +
+                                                   GoneLines('H', "\r\n") + "C=third.unr\r\n\r\n");
     EXPECT_TRUE(chooser.titles.empty());
 }
 

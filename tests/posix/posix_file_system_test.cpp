@@ -208,7 +208,7 @@ TEST_F(PosixFiles, AtTheDescriptorLimitNoPresentFileIsListedAsMissing) {
             AddCachedFiles(first, cacheDir, files, firstList, reading);
         }
         first.CloseCacheIndex();
-        files.FileSystem::QueryCacheFiles(cacheDir, {"K0.uxx"});
+        files.FileSystem::QueryCacheFiles(cacheDir, {"K0.uxx"}, nullptr);
         CacheIndexFile opened(files);
         opened.OpenCacheIndex(game.IndexPath().string());
         LimitDescriptors(LowestFreeDescriptor() + spareDescriptors);

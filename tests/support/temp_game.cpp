@@ -91,3 +91,11 @@ void SetModificationTime(const fs::path& path, std::string_view stamp) {
                             static_cast<std::uint64_t>(time.time_since_epoch().count()) * 10'000);
 #endif
 }
+
+std::string GoneLines(char key, const std::string& lineEnd) {
+    std::string lines;
+    for (int i = 0; i < 9000; ++i) {
+        lines += key + std::to_string(i) + "=gone.unr" + lineEnd;
+    }
+    return lines;
+}

@@ -35,6 +35,10 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // The names of the entries of a folder, sorted.
 std::vector<std::string> FilesIn(const std::filesystem::path& folder);
 void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// Index lines whose files are long gone ("<key><n>=gone.unr"), more than a
+// refresh reads at a time, and so many that their files are asked about on
+// several threads.
+std::string GoneLines(char key, const std::string& lineEnd);
 // Sets the modification time, and on Windows the creation time, which is
 // the one the listing shows there.
 void SetModificationTime(const std::filesystem::path& path, std::string_view timeStamp);

@@ -332,19 +332,20 @@ CacheFileAnswer PosixFileSystem::QueryCacheFile(const std::string& path) {
 }
 
 std::vector<CacheFileAnswer> PosixFileSystem::QueryCacheFiles(
-    const std::string& folder, const std::vector<std::string>& names) {
+    const std::string& folder, const std::vector<std::string>& names,
+    const std::function<void()>& alongside) {
     // Each name is then looked up in the folder alone, not along its whole path.
     const UniqueFd dir(
         open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir) {
-        return FileSystem::QueryCacheFiles(folder, names);
+        return FileSystem::QueryCacheFiles(folder, names, alongside);
     }
     // A cold disk answers several opens at once: four threads read a cold
     // cache of 100,000 files in a fifth less time than two, and warm ones
     // no slower, even on two cores.
     return SpreadQueries(
         names.size(), [&](std::size_t i) { return QueryAt(dir.get(), names[i].c_str()); },
-        kLeastQueryThreads, kMostQueryThreads);
+        alongside, kLeastQueryThreads, kMostQueryThreads);
 }
 
 CacheFileAnswer PosixFileSystem::QueryAt(int folder, const char* name) const {

@@ -14,8 +14,10 @@ class PosixFileSystem final : public FileSystem {
 
     CacheFileAnswer QueryCacheFile(const std::string& path) override;
     // Opens each file relative to the folder, spread over a few threads.
+    using FileSystem::QueryCacheFiles;
     std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
-                                                 const std::vector<std::string>& names) override;
+                                                 const std::vector<std::string>& names,
+                                                 const std::function<void()>& alongside) override;
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
     std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& path,
                                                        int& error) override;

@@ -274,18 +274,23 @@ CacheFileAnswer Win32FileSystem::QueryCacheFile(const std::string& path) {
 }
 
 std::vector<CacheFileAnswer> Win32FileSystem::QueryCacheFiles(
-    const std::string& folder, const std::vector<std::string>& names) {
+    const std::string& folder, const std::vector<std::string>& names,
+    const std::function<void()>& alongside) {
     if (!listingCurrent_ || listedFolder_ != folder) {
         listing_ = ListFolder(folder);
         listedFolder_ = folder;
         listingCurrent_ = true;
     }
-    return SpreadQueries(names.size(), [&](std::size_t i) {
-        if (listing_ && ListingDecides(names[i]) && listing_->count(LowerAscii(names[i])) == 0) {
-            return CacheFileAnswer{};
-        }
-        return QueryDiskFile(folder + names[i]);
-    });
+    return SpreadQueries(
+        names.size(),
+        [&](std::size_t i) {
+            if (listing_ && ListingDecides(names[i]) &&
+                listing_->count(LowerAscii(names[i])) == 0) {
+                return CacheFileAnswer{};
+            }
+            return QueryDiskFile(folder + names[i]);
+        },
+        alongside);
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenExclusiveForReading(const std::string& path) {

@@ -15,8 +15,10 @@ class Win32FileSystem final : public FileSystem {
     CacheFileAnswer QueryCacheFile(const std::string& path) override;
     // Each file opened on its own, spread over a few threads; a plain name
     // that the folder's listing lacks is not opened at all.
+    using FileSystem::QueryCacheFiles;
     std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
-                                                 const std::vector<std::string>& names) override;
+                                                 const std::vector<std::string>& names,
+                                                 const std::function<void()>& alongside) override;
     // Opening the index starts a refresh, and replacing it a compaction: the
     // next queries list the folder anew.
     std::unique_ptr<InputFile> OpenExclusiveForReading(const std::string& path) override;
