@@ -12,17 +12,19 @@
 // another core can take the next slice. Where no thread can be started, this
 // one does it all. A query the system could not ask is asked once more, one
 // at a time, after the helpers are done: they held handles and memory too.
-// As many threads as cores, within [leastThreads, mostThreads]: more than
-// the cores pays where queries wait for a cold disk. This thread runs
-// `alongside` (when there is one) as the others start.
+// As many threads as cores, within [leastThreads, mostThreads], each taking
+// kQuerySlice queries at a time. This thread runs `alongside` (when there
+// is one) as the others start.
+inline constexpr std::size_t kQuerySlice = 256;
+
 template <typename Query>
 std::vector<CacheFileAnswer> SpreadQueries(std::size_t count, const Query& query,
                                            const std::function<void()>& alongside,
                                            unsigned leastThreads = 1, unsigned mostThreads = 4) {
-    constexpr std::size_t kSlice = 256;
     std::vector<CacheFileAnswer> answers(count);
     SpreadWork(
-        count, kSlice, leastThreads, mostThreads, [&](std::size_t i) { answers[i] = query(i); },
+        count, kQuerySlice, leastThreads, mostThreads,
+        [&](std::size_t i) { answers[i] = query(i); },
         [&] {
             if (alongside) {
                 alongside();

@@ -13,7 +13,9 @@ class PosixFileSystem final : public FileSystem {
     explicit PosixFileSystem(StatxCall statxCall = &statx) : statx_(statxCall) {}
 
     CacheFileAnswer QueryCacheFile(const std::string& path) override;
-    // Opens each file relative to the folder, spread over a few threads.
+    // Opens each file relative to the folder, spread over a few threads: as
+    // many as cores while the queries keep them busy, more while they wait
+    // for the disk.
     using FileSystem::QueryCacheFiles;
     std::vector<CacheFileAnswer> QueryCacheFiles(const std::string& folder,
                                                  const std::vector<std::string>& names,
@@ -29,4 +31,7 @@ class PosixFileSystem final : public FileSystem {
     CacheFileAnswer QueryAt(int folder, const char* name) const;
 
     StatxCall statx_;
+    // Whether the last queries left cores idle, waiting for the disk, as a
+    // cold cache makes them; assumed until seen otherwise.
+    bool waitedForDisk_ = true;
 };
