@@ -215,22 +215,31 @@ void CacheIndexFile::WriteIndexText(std::string_view text) {
 }
 
 void CacheIndexFile::WriteIndexEntry(std::string_view key, std::string_view name) {
-    AppendText(key);
-    out_ += '=';
-    AppendText(name);
-    out_.append("\r\n");
+    if (key.find('\n') != std::string_view::npos || name.find('\n') != std::string_view::npos) {
+        AppendText(key);
+        out_ += '=';
+        AppendText(name);
+        out_.append("\r\n");
+    } else {
+        // A line of its own, as every line read is: copied in one piece.
+        const std::size_t at = out_.size();
+        out_.resize(at + key.size() + name.size() + 3);
+        char* to = std::copy(key.begin(), key.end(), out_.data() + at);
+        *to++ = '=';
+        to = std::copy(name.begin(), name.end(), to);
+        *to++ = '\r';
+        *to = '\n';
+    }
     FlushWhenFull();
 }
 
 void CacheIndexFile::AppendText(std::string_view text) {
-    for (std::size_t start = 0; start < text.size();) {
-        const auto newline = std::min(text.find('\n', start), text.size());
-        out_.append(text, start, newline - start);
-        if (newline < text.size()) {
-            out_.append("\r\n");
-        }
-        start = newline + 1;
+    for (auto newline = text.find('\n'); newline != std::string_view::npos;
+         newline = text.find('\n')) {
+        out_.append(text.substr(0, newline)).append("\r\n");
+        text.remove_prefix(newline + 1);
     }
+    out_.append(text);
 }
 
 void CacheIndexFile::FlushWhenFull() {
@@ -245,18 +254,19 @@ void CacheIndexFile::FlushOutput() {
         encoded.assign(ByteOrderMark(encoding_));
         markWritten_ = true;
     }
-    if (encoding_ == IndexEncoding::Bytes && encoded.empty()) {
-        encoded.swap(out_);
-    } else {
+    // Unmarked text goes out as it stands, and the buffer keeps its room.
+    std::string_view bytes = out_;
+    if (encoding_ != IndexEncoding::Bytes) {
         // Whole entries only ever stand in the buffer, so no character is cut.
         EncodeIndexText(encoding_, out_, encoded);
+        bytes = encoded;
     }
-    out_.clear();
-    if (!encoded.empty()) {
-        if (const int error = output_->Write(encoded.data(), encoded.size()); error != 0) {
+    if (!bytes.empty()) {
+        if (const int error = output_->Write(bytes.data(), bytes.size()); error != 0) {
             Fail(error);
         }
     }
+    out_.clear();
 }
 
 bool CacheIndexFile::CloseCacheIndex() {

@@ -151,6 +151,16 @@ std::string_view CacheList::Text(int index) const {
 }
 
 bool CacheList::RecordInto(int index, std::string& record) const {
+    std::string_view folder;
+    std::string_view rest;
+    if (!RecordParts(index, folder, rest)) {
+        return false;
+    }
+    record.assign(folder).append(rest);
+    return true;
+}
+
+bool CacheList::RecordParts(int index, std::string_view& folder, std::string_view& rest) const {
     if (index < 0 || index >= Count()) {
         return false;
     }
@@ -158,9 +168,9 @@ bool CacheList::RecordInto(int index, std::string& record) const {
     if (row.recordSize == kNoRecord) {
         return false;
     }
-    const auto folder = static_cast<unsigned char>(row.bytes[row.textSize]);
-    record.assign(folder != kNoFolder ? std::string_view(folders_[folder]) : std::string_view());
-    record.append(row.bytes + row.textSize + 1, row.recordSize);
+    const auto kept = static_cast<unsigned char>(row.bytes[row.textSize]);
+    folder = kept != kNoFolder ? std::string_view(folders_[kept]) : std::string_view();
+    rest = {row.bytes + row.textSize + 1, row.recordSize};
     return true;
 }
 

@@ -39,6 +39,9 @@ class CacheList {
     std::optional<std::string> Record(int index) const;
     // The same into `record`, reusing its storage: false for nothing.
     bool RecordInto(int index, std::string& record) const;
+    // The record as kept, without a copy: the folder it starts with (empty
+    // where that is not kept apart) and the rest. False for nothing.
+    bool RecordParts(int index, std::string_view& folder, std::string_view& rest) const;
 
     std::uint64_t Revision() const { return revision_; }
 

@@ -24,10 +24,26 @@ namespace {
 // What follows the key in a record: the extension and the size digits.
 constexpr std::size_t kRecordTailAfterKey = kCacheFileExtension.size() + kRecordSizeDigits;
 
-std::string_view KeyOf(std::string_view record, const std::string& cacheDir) {
+// The key of a row's record, which opens with the cache folder; false for a
+// row without one. The record is put together (in `scratch`) only where the
+// list does not keep its folder apart.
+bool KeyOf(const CacheList& list, int row, const std::string& cacheDir, std::string& scratch,
+           std::string_view& key) {
+    std::string_view folder;
+    std::string_view record;
+    if (!list.RecordParts(row, folder, record)) {
+        return false;
+    }
+    std::size_t folderLength = 0;
+    if (folder.size() != cacheDir.size()) {
+        scratch.assign(folder).append(record);
+        record = scratch;
+        folderLength = cacheDir.size();
+    }
     const std::size_t keyEnd = record.size() - std::min(record.size(), kRecordTailAfterKey);
-    const std::size_t keyBegin = std::min(cacheDir.size(), keyEnd);
-    return record.substr(keyBegin, keyEnd - keyBegin);
+    const std::size_t keyBegin = std::min(folderLength, keyEnd);
+    key = record.substr(keyBegin, keyEnd - keyBegin);
+    return true;
 }
 
 // The lines the last refresh decided, each to be matched once: the listed
@@ -93,12 +109,11 @@ class DecidedLines {
             return true;
         }
         const int row = static_cast<int>(candidate.index);
-        if (!list_.RecordInto(row, record_)) {
+        std::string_view key;
+        if (!KeyOf(list_, row, cacheDir_, record_, key)) {
             return false;
         }
-        line.assign(KeyOf(record_, cacheDir_))
-            .append("=")
-            .append(EntryName(list_.Text(row), prefixLen_));
+        line.assign(key).append("=").append(EntryName(list_.Text(row), prefixLen_));
         return true;
     }
 
@@ -113,10 +128,11 @@ class DecidedLines {
     std::string scratch_;
 };
 
-// The lines the refresh left out for a missing file whose file is still
-// missing: one the game downloaded again since keeps its line.
-std::vector<std::string> StillMissing(const std::vector<std::string>& leftOut,
-                                      const std::string& cacheDir, FileSystem& files) {
+// Which of the lines the refresh left out name a file that is there now:
+// one the game downloaded again since keeps its line. This thread runs
+// `alongside` while the files are asked about.
+std::vector<bool> FilesBack(const std::vector<std::string>& leftOut, const std::string& cacheDir,
+                            FileSystem& files, const std::function<void()>& alongside) {
     std::vector<std::size_t> asked;
     std::vector<std::string> fileNames;
     IndexEntry entry;
@@ -126,19 +142,14 @@ std::vector<std::string> StillMissing(const std::vector<std::string>& leftOut,
             fileNames.push_back(std::string(entry.key).append(kCacheFileExtension));
         }
     }
-    const std::vector<CacheFileAnswer> answers = files.QueryCacheFiles(cacheDir, fileNames);
+    const std::vector<CacheFileAnswer> answers =
+        files.QueryCacheFiles(cacheDir, fileNames, alongside);
     std::vector<bool> back(leftOut.size(), false);
     for (std::size_t i = 0; i < asked.size(); ++i) {
         // A file the system could not ask about may be there: its line stays.
         back[asked[i]] = answers[i].info || answers[i].unasked != 0;
     }
-    std::vector<std::string> missing;
-    for (std::size_t i = 0; i < leftOut.size(); ++i) {
-        if (!back[i]) {
-            missing.push_back(leftOut[i]);
-        }
-    }
-    return missing;
+    return back;
 }
 
 // The keys of the file's entry lines.
@@ -152,53 +163,25 @@ std::unordered_set<std::string_view> KeysOf(const std::vector<std::string_view>&
     return keys;
 }
 
-// One attempt on the file as `index` read it; false when the file changed
-// before it could be replaced.
-bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReading& lastRefresh,
-                 const std::vector<std::string>& missing, const std::string& cacheDir,
-                 std::size_t prefixLen, CompactResult& result) {
-    result = !index.Decodes()                                      ? CompactResult::Undecodable
-             : !index.AdoptEncodingWhenEmpty(lastRefresh.encoding) ? CompactResult::EncodingChanged
-                                                                   : CompactResult::Written;
-    if (result != CompactResult::Written) {
-        return true;
-    }
-    // The very version the refresh read and decided line by line, and no
-    // download came back: every line is the list's or gone, nothing to match.
-    const std::optional<FileStamp> stamp = index.SettledStamp();
-    const bool asListed = stamp && lastRefresh.stamp && stamp->SameVersion(*lastRefresh.stamp) &&
-                          missing.size() == lastRefresh.leftOut.size();
-    // Otherwise what the game added since the list was read, or what a
-    // refresh cut short never reached, stays.
-    std::optional<DecidedLines> decided;
-    std::vector<std::string_view> lines;
-    std::vector<std::string_view> undecided;
-    IndexEntry entry;
-    std::string listed;
-    if (!asListed) {
-        decided.emplace(list, missing, cacheDir, prefixLen);
-        for (std::string_view line; index.ReadIndexLine(line);) {
-            if (ParseIndexLine(line, entry)) {
-                lines.push_back(line);
-                if (!decided->Take(LineAsListed(lastRefresh, line, listed))) {
-                    undecided.push_back(line);
-                }
-            }
-        }
-    }
+// The line of every listed row, in list order, in the bytes the file held:
+// a converted name is not converted back. With `decided`, a row whose line
+// the file (`lines`) no longer holds is left out where the file holds
+// another line for its key.
+void WriteRows(CacheIndexFile& index, const CacheList& list, const IndexReading& lastRefresh,
+               const std::string& cacheDir, std::size_t prefixLen, const DecidedLines* decided,
+               const std::vector<std::string_view>& lines) {
     // Built only when some row's line is not in the file as listed: its
     // name may have been cut by a read, or the game changed the line.
     std::optional<std::unordered_set<std::string_view>> keys;
-    index.WriteIndexText("[Cache]\n");
-    std::string entryRecord;
+    std::string record;
+    std::string listed;
+    std::string_view key;
     for (int i = 0; i < list.Count(); ++i) {
-        if (!list.RecordInto(i, entryRecord)) {
+        if (!KeyOf(list, i, cacheDir, record, key)) {
             continue;
         }
-        // In the bytes the file held: a converted name is not converted back.
         const IndexEntry asRead =
-            EntryAsRead(lastRefresh,
-                        {KeyOf(entryRecord, cacheDir), EntryName(list.Text(i), prefixLen)}, listed);
+            EntryAsRead(lastRefresh, {key, EntryName(list.Text(i), prefixLen)}, listed);
         if (decided && !decided->RowTaken(i)) {
             if (!keys) {
                 keys = KeysOf(lines);
@@ -209,9 +192,64 @@ bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReadin
         }
         index.WriteIndexEntry(asRead.key, asRead.name);
     }
-    for (std::string_view line : undecided) {
-        ParseIndexLine(line, entry);
-        index.WriteIndexEntry(entry.key, entry.name);
+}
+
+// One attempt on the file as `index` read it; false when the file changed
+// before it could be replaced.
+bool WriteMerged(CacheIndexFile& index, const CacheList& list, const IndexReading& lastRefresh,
+                 const std::string& cacheDir, std::size_t prefixLen, FileSystem& files,
+                 CompactResult& result) {
+    result = !index.Decodes()                                      ? CompactResult::Undecodable
+             : !index.AdoptEncodingWhenEmpty(lastRefresh.encoding) ? CompactResult::EncodingChanged
+                                                                   : CompactResult::Written;
+    if (result != CompactResult::Written) {
+        return true;
+    }
+    const std::vector<std::string>& leftOut = lastRefresh.leftOut;
+    IndexEntry entry;
+    std::string listed;
+    index.WriteIndexText("[Cache]\n");
+    const std::optional<FileStamp> stamp = index.SettledStamp();
+    if (stamp && lastRefresh.stamp && stamp->SameVersion(*lastRefresh.stamp)) {
+        // The very version the refresh read and decided line by line: every
+        // line is a row's or left out, nothing to match. The rows go out
+        // while the files of the lines left out are asked about; those whose
+        // file is back follow, in file order, as matching would keep them.
+        const std::vector<bool> back = FilesBack(leftOut, cacheDir, files, [&] {
+            WriteRows(index, list, lastRefresh, cacheDir, prefixLen, nullptr, {});
+        });
+        for (std::size_t i = 0; i < leftOut.size(); ++i) {
+            if (back[i] && ParseIndexLine(leftOut[i], entry)) {
+                entry = EntryAsRead(lastRefresh, entry, listed);
+                index.WriteIndexEntry(entry.key, entry.name);
+            }
+        }
+    } else {
+        // What the game added since the list was read, or what a refresh
+        // cut short never reached, stays.
+        const std::vector<bool> back = FilesBack(leftOut, cacheDir, files, nullptr);
+        std::vector<std::string> missing;
+        for (std::size_t i = 0; i < leftOut.size(); ++i) {
+            if (!back[i]) {
+                missing.push_back(leftOut[i]);
+            }
+        }
+        DecidedLines decided(list, missing, cacheDir, prefixLen);
+        std::vector<std::string_view> lines;
+        std::vector<std::string_view> undecided;
+        for (std::string_view line; index.ReadIndexLine(line);) {
+            if (ParseIndexLine(line, entry)) {
+                lines.push_back(line);
+                if (!decided.Take(LineAsListed(lastRefresh, line, listed))) {
+                    undecided.push_back(line);
+                }
+            }
+        }
+        WriteRows(index, list, lastRefresh, cacheDir, prefixLen, &decided, lines);
+        for (std::string_view line : undecided) {
+            ParseIndexLine(line, entry);
+            index.WriteIndexEntry(entry.key, entry.name);
+        }
     }
     index.WriteIndexText("\n");
     return index.CloseCacheIndex();
@@ -228,10 +266,10 @@ CompactResult WriteCompactedIndex(const CacheList& list, const IndexReading& las
             CacheIndexFile index(files);
             index.CreateCacheIndex(cacheIniPath);
             CompactResult result = CompactResult::Written;
-            // Asked as the file is read: a download finished by then counts.
-            if (index.Settled() && WriteMerged(index, list, lastRefresh,
-                                               StillMissing(lastRefresh.leftOut, cacheDir, files),
-                                               cacheDir, prefixLen, result)) {
+            // The files are asked about once the file is read: a download
+            // finished by then counts.
+            if (index.Settled() &&
+                WriteMerged(index, list, lastRefresh, cacheDir, prefixLen, files, result)) {
                 return result;
             }
         }
