@@ -22,6 +22,7 @@ add_executable(vorpane
   src/linux/box_accessible.cpp
   src/linux/list_tree_view.cpp
   src/linux/main_window.cpp
+  src/linux/phase_marks.cpp
   src/linux/program_icon.cpp
   src/linux/row_model.cpp
   src/linux/template_builder.cpp
