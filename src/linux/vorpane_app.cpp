@@ -3,6 +3,7 @@
 #include <wx/log.h>
 
 #include <malloc.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -80,6 +81,11 @@ int main(int argc, char** argv) {
         case CommandLine::Action::OpenWindow:
             break;
     }
+    // GDK would load the system's OpenGL driver on opening the display, to
+    // pick visuals for GL drawing that no window here does: a third of the
+    // start on a plain display. Set before any thread starts; a player's own
+    // GDK_GL stands.
+    setenv("GDK_GL", "disable", 0);
     std::optional<std::string> gameDir;
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
