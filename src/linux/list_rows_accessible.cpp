@@ -208,6 +208,9 @@ void ListFinalize(GObject* object) {
 // Told when the view goes: its rows go with it.
 void WidgetUnset(GtkAccessible* accessible) {
     Forget(reinterpret_cast<ListAccessible*>(accessible));
+    if (GtkWidget* view = gtk_accessible_get_widget(accessible)) {
+        KeepAccessible(view, nullptr);
+    }
     if (auto unset = GTK_ACCESSIBLE_CLASS(list_accessible_parent_class)->widget_unset) {
         unset(accessible);
     }
