@@ -150,6 +150,24 @@ std::string_view CacheList::Text(int index) const {
     return {row.bytes, row.textSize};
 }
 
+std::optional<std::string_view> CacheList::RecordEnd(int index, std::size_t count,
+                                                     std::string& scratch) const {
+    if (index < 0 || index >= Count()) {
+        return std::nullopt;
+    }
+    const Row& row = rows_[static_cast<std::size_t>(index)];
+    if (row.recordSize == kNoRecord) {
+        return std::nullopt;
+    }
+    const std::string_view rest(row.bytes + row.textSize + 1, row.recordSize);
+    const auto folder = static_cast<unsigned char>(row.bytes[row.textSize]);
+    if (rest.size() >= count || folder == kNoFolder) {
+        return rest.substr(rest.size() - std::min(count, rest.size()));
+    }
+    RecordInto(index, scratch);
+    return std::string_view(scratch).substr(scratch.size() - std::min(count, scratch.size()));
+}
+
 bool CacheList::RecordInto(int index, std::string& record) const {
     if (index < 0 || index >= Count()) {
         return false;

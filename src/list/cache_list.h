@@ -39,6 +39,11 @@ class CacheList {
     std::optional<std::string> Record(int index) const;
     // The same into `record`, reusing its storage: false for nothing.
     bool RecordInto(int index, std::string& record) const;
+    // The last `count` bytes of the record, or all of it if shorter: for a
+    // pass over every row, a view into the list, copied into `scratch` only
+    // where the end reaches into the record's folder. Nothing as for Record.
+    std::optional<std::string_view> RecordEnd(int index, std::size_t count,
+                                              std::string& scratch) const;
 
     std::uint64_t Revision() const { return revision_; }
 
