@@ -21,11 +21,13 @@ struct LaunchFigures {
     std::map<std::string, double> phases;
 };
 
-// Starts `command` (the program and its arguments) on the game the Wine prefix `prefix` points to,
-// with a home of its own in `home`, until its window is mapped; with `keys`, then presses the keys
-// a player uses on a long list and runs the Compact command (the game's cache.ini is put back
-// afterwards). With `bus`, the address of a D-Bus session with the accessibility bus, the program
-// speaks to assistive technology there; else it does not.
+// Starts `command` (the program and its arguments) on the game the Wine
+// prefix `prefix` points to, with a home of its own in `home`, until its
+// window is mapped; with `keys`, then presses the keys a player uses on a
+// long list and runs the Compact command (the game's cache.ini is put back
+// afterwards). With `bus`, the address of a D-Bus session with the
+// accessibility bus, the program speaks to assistive technology there; else
+// it does not.
 LaunchFigures Launch(XDisplay& x, const std::vector<std::string>& command,
                      const std::filesystem::path& prefix, const std::filesystem::path& home,
                      bool keys, const std::string& bus = "");
