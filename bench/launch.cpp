@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "bench/x_display.h"
 
@@ -19,7 +20,12 @@ using namespace std::chrono_literals;
 
 constexpr const char* kWindowTitle = "Halden's Vorpane";
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+// The descriptor the program marks its phases on (VORPANE_PHASE_FD).
+constexpr int kPhaseFd = 3;
+
+// With `phases`, the write end of a pipe, handed to the program as kPhaseFd.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
+            int phases = -1) {
     std::vector<char*> argv, envp;
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -33,6 +39,9 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (phases >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, phases, kPhaseFd);
+    }
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
         pid = -1;
@@ -51,6 +60,23 @@ double PeakMiB(pid_t pid) {
     return -1;
 }
 
+// "name nanoseconds" lines of the steady clock, as ms after `start`.
+std::map<std::string, double> ReadPhases(int fd, BenchClock::time_point start) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    std::map<std::string, double> phases;
+    std::istringstream lines(text);
+    std::string name;
+    long long ns = 0;
+    while (lines >> name >> ns) {
+        phases[name] = Milliseconds(BenchClock::time_point(std::chrono::nanoseconds(ns)) - start);
+    }
+    return phases;
+}
+
 // Presses a key; the time until the last repaint it caused, or -1.
 double TimeKey(XDisplay& x, KeySym key, bool control = false) {
     const BenchClock::time_point sent = x.Press(key, control);
@@ -60,7 +86,7 @@ double TimeKey(XDisplay& x, KeySym key, bool control = false) {
 
 }  // namespace
 
-LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefix,
+LaunchFigures Launch(XDisplay& x, const std::vector<std::string>& command, const fs::path& prefix,
                      const fs::path& home, bool keys, const std::string& bus) {
     // GTK's animations (gliding scrolls, fading scroll bars) off, so that a
     // figure ends with the program's own repaint.
@@ -79,6 +105,7 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
         "PATH=/usr/bin:/bin",
         "LANG=C.UTF-8",
         bus.empty() ? "NO_AT_BRIDGE=1" : "DBUS_SESSION_BUS_ADDRESS=" + bus,
+        "VORPANE_PHASE_FD=" + std::to_string(kPhaseFd),
         "GTK_THEME=Adwaita",
         "GDK_BACKEND=x11",
         "GTK_OVERLAY_SCROLLING=0",
@@ -86,9 +113,15 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
     };
     LaunchFigures figures;
     const fs::path index = prefix.parent_path() / "Cache" / "cache.ini";
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return figures;
+    }
     const BenchClock::time_point start = BenchClock::now();
-    const pid_t pid = Spawn({program.string()}, env);
+    const pid_t pid = Spawn(command, env, pipeEnds[1]);
+    close(pipeEnds[1]);
     if (pid < 0) {
+        close(pipeEnds[0]);
         return figures;
     }
     const Window window = x.WaitMapped(kWindowTitle, start + 60s);
@@ -118,6 +151,8 @@ LaunchFigures Launch(XDisplay& x, const fs::path& program, const fs::path& prefi
     figures.peakMiB = PeakMiB(pid);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
+    figures.phases = ReadPhases(pipeEnds[0], start);
+    close(pipeEnds[0]);
     if (fs::exists(index.string() + ".kept")) {
         fs::rename(index.string() + ".kept", index);
     }

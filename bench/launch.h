@@ -16,15 +16,19 @@ struct LaunchFigures {
     std::map<std::string, std::vector<double>> keys;
     double command = -1;  // Compact until the rebuilt list is drawn, ms
     double peakMiB = -1;  // the process's peak resident memory
+    // The start-up's phases the program marked, ms from the launch: see
+    // src/linux/phase_marks.h.
+    std::map<std::string, double> phases;
 };
 
-// Starts `program` on the game the Wine prefix `prefix` points to, with a
-// home of its own in `home`, until its window is mapped; with `keys`, then
-// presses the keys a player uses on a long list and runs the Compact
-// command (the game's cache.ini is put back afterwards). With `bus`, the
-// address of a D-Bus session with the accessibility bus, the program speaks
-// to assistive technology there; else it does not.
-LaunchFigures Launch(XDisplay& x, const std::filesystem::path& program,
+// Starts `command` (the program and its arguments) on the game the Wine
+// prefix `prefix` points to, with a home of its own in `home`, until its
+// window is mapped; with `keys`, then presses the keys a player uses on a
+// long list and runs the Compact command (the game's cache.ini is put back
+// afterwards). With `bus`, the address of a D-Bus session with the
+// accessibility bus, the program speaks to assistive technology there; else
+// it does not.
+LaunchFigures Launch(XDisplay& x, const std::vector<std::string>& command,
                      const std::filesystem::path& prefix, const std::filesystem::path& home,
                      bool keys, const std::string& bus = "");
 

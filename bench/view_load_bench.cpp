@@ -4,11 +4,11 @@
 //
 // Then, on the list shown, what a refresh and Ctrl+A cost the view: fitting
 // the column to the widest row, and selecting every row with the list's
-// accessible made (as with a screen reader) against GTK's own select-all.
+// accessible made (as with a screen reader).
 //
 //   vorpane_view_bench GAME_FOLDER [REPS]     needs a display; prints the
 //   medians in ms: all, batches, view load, show; then the rows shown; then
-//   column width, Ctrl+A, GTK's select-all
+//   column width, Ctrl+A
 #include <wx/app.h>
 #include <wx/dialog.h>
 
@@ -22,7 +22,6 @@
 #include "cache/cache_index_file.h"
 #include "cache/cache_refresh.h"
 #include "cache/download_batches.h"
-#include "linux/row_model.h"
 #include "linux/template_builder.h"
 #include "linux/virtual_list_box.h"
 #include "linux/wx_services.h"
@@ -43,34 +42,6 @@ void OnDraw(GtkWidget*, cairo_t*, gpointer drawn) {
     *static_cast<bool*>(drawn) = true;
 }
 
-// GTK's own selection over a plain view of the same rows, realized in a
-// window of its own as the list's view is.
-GtkTreeSelection* SelectionOfPlainView(const CacheList& list) {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window), 400, 300);
-    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_container_add(GTK_CONTAINER(window), scrolled);
-    GtkWidget* view = gtk_tree_view_new();
-    GtkTreeModel* model = NewRowModel(list);
-    gtk_tree_view_set_model(GTK_TREE_VIEW(view), model);
-    g_object_unref(model);
-    gtk_tree_view_append_column(
-        GTK_TREE_VIEW(view),
-        gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), nullptr));
-    gtk_container_add(GTK_CONTAINER(scrolled), view);
-    gtk_widget_show_all(window);
-    while (gtk_events_pending()) {
-        gtk_main_iteration();
-    }
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    gtk_tree_selection_set_mode(selection, GTK_SELECTION_MULTIPLE);
-    // Kept alive by the caller's reference; the window goes with it.
-    g_object_ref(selection);
-    g_object_set_data_full(G_OBJECT(selection), "window", window,
-                           reinterpret_cast<GDestroyNotify>(gtk_widget_destroy));
-    return selection;
-}
-
 }  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(BenchApp);
@@ -88,7 +59,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
     const std::string cacheDir = std::string(argv[1]) + "/Cache/";
     CacheList list;
-    std::vector<double> all, batches, load, show, width, selectAll, gtkSelectAll;
+    std::vector<double> all, batches, load, show, width, selectAll;
     for (int r = 0; r < reps; ++r) {
         auto* dialog = new wxDialog(nullptr, wxID_ANY, wxEmptyString, wxPoint(0, 0), wxDefaultSize,
                                     wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
@@ -96,7 +67,7 @@ int main(int argc, char** argv) {
         auto* box = dynamic_cast<VirtualListBox*>(dialog->FindWindow(IDC_CACHE_LIST));
         WxListView view(*box);
         bool drawn = false;
-        g_signal_connect_after(box->TreeView(), "draw", G_CALLBACK(OnDraw), &drawn);
+        g_signal_connect_after(box->RowsView(), "draw", G_CALLBACK(OnDraw), &drawn);
 
         list.Clear();
         CacheIndexFile index(*files);
@@ -128,22 +99,16 @@ int main(int argc, char** argv) {
         auto mark = BenchClock::now();
         box->ColumnWidth(list);
         width.push_back(Milliseconds(BenchClock::now() - mark));
-        gtk_widget_get_accessible(GTK_WIDGET(box->TreeView()));
+        gtk_widget_get_accessible(box->RowsView());
         mark = BenchClock::now();
         box->Selection().SelectAll();
         box->RedrawRows();
         selectAll.push_back(Milliseconds(BenchClock::now() - mark));
-        GtkTreeSelection* own = SelectionOfPlainView(list);
-        mark = BenchClock::now();
-        gtk_tree_selection_select_all(own);
-        gtkSelectAll.push_back(Milliseconds(BenchClock::now() - mark));
-        g_object_unref(own);
         dialog->Destroy();
         wxTheApp->Yield(true);
     }
-    std::printf("%.2f %.2f %.2f %.2f %d %.2f %.2f %.2f\n", Median(all), Median(batches),
-                Median(load), Median(show), list.Count(), Median(width), Median(selectAll),
-                Median(gtkSelectAll));
+    std::printf("%.2f %.2f %.2f %.2f %d %.2f %.2f\n", Median(all), Median(batches), Median(load),
+                Median(show), list.Count(), Median(width), Median(selectAll));
     wxEntryCleanup();
     return 0;
 }

@@ -20,10 +20,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DI
 add_executable(vorpane
   src/linux/about_dlg.cpp
   src/linux/box_accessible.cpp
-  src/linux/list_tree_view.cpp
+  src/linux/list_rows_accessible.cpp
   src/linux/main_window.cpp
+  src/linux/phase_marks.cpp
   src/linux/program_icon.cpp
-  src/linux/row_model.cpp
+  src/linux/list_rows_view.cpp
   src/linux/template_builder.cpp
   src/linux/text_layout.cpp
   src/linux/toggle_list.cpp

@@ -12,11 +12,13 @@
 
 EarlyRefresh::EarlyRefresh(InstallationRegistry& registry, std::unique_ptr<FileSystem> files,
                            std::optional<std::string> givenFolder,
-                           CacheFolderLookup playerCacheFolder)
+                           CacheFolderLookup playerCacheFolder,
+                           std::function<void(const char*)> mark)
     : registry_(registry),
       files_(std::move(files)),
       givenFolder_(std::move(givenFolder)),
-      playerCacheFolder_(std::move(playerCacheFolder)) {
+      playerCacheFolder_(std::move(playerCacheFolder)),
+      mark_(std::move(mark)) {
     try {
         worker_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -68,6 +70,9 @@ void EarlyRefresh::Run() {
     if (!index.OpenCacheIndex(paths.cacheIniPath)) {
         return;
     }
+    if (mark_) {
+        mark_("opened");
+    }
     try {
         AddCachedFiles(index, paths.cacheDir, *files_, early.list, early.reading);
         index.CloseCacheIndex();
@@ -79,4 +84,7 @@ void EarlyRefresh::Run() {
         MarkDownloadBatches(early.list, kEntryPrefixLength);
     }
     index_ = std::move(early);
+    if (mark_) {
+        mark_("listed");
+    }
 }

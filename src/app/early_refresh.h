@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,9 +30,12 @@ struct EarlyIndex {
 class EarlyRefresh final : public InstallationRegistry {
   public:
     // With `givenFolder` (the player's, from the command line) the entry is
-    // not read; `playerCacheFolder` as the window has it.
+    // not read; `playerCacheFolder` as the window has it. `mark`, if given,
+    // is told "opened" once cache.ini is open and "listed" once the pass
+    // has ended, for the benchmark's profile of the start.
     EarlyRefresh(InstallationRegistry& registry, std::unique_ptr<FileSystem> files,
-                 std::optional<std::string> givenFolder, CacheFolderLookup playerCacheFolder);
+                 std::optional<std::string> givenFolder, CacheFolderLookup playerCacheFolder,
+                 std::function<void(const char*)> mark = nullptr);
     ~EarlyRefresh() override;
     EarlyRefresh(const EarlyRefresh&) = delete;
     EarlyRefresh& operator=(const EarlyRefresh&) = delete;
@@ -49,6 +53,7 @@ class EarlyRefresh final : public InstallationRegistry {
     std::unique_ptr<FileSystem> files_;
     std::optional<std::string> givenFolder_;
     CacheFolderLookup playerCacheFolder_;
+    std::function<void(const char*)> mark_;
     // Written by the worker only until Wait() has joined it.
     std::optional<InstallationEntry> entry_;
     std::optional<EarlyIndex> index_;

@@ -1,6 +1,8 @@
 #include "cache/download_batches.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -54,12 +56,14 @@ class BatchMarker {
   private:
     // Whether the entry `row`, at list position `position`, opens a batch.
     bool Opens(int row, std::size_t position) {
-        if (!list_.RecordInto(row, record_)) {
+        const std::optional<std::string_view> digits =
+            list_.RecordEnd(row, kRecordSizeDigits, record_);
+        if (!digits) {
             return false;
         }
         const FileTime time = EntryTime(list_.Text(row));
         const bool opens = position != 0 && time >= prevEnd_;
-        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(record_));
+        prevEnd_ = EstimatedDownloadEnd(time, RecordSize(*digits));
         return opens;
     }
 

@@ -49,8 +49,9 @@ MainWindow::~MainWindow() {
     list_->LetGo();
 }
 
-int MainWindow::RunModal() {
+int MainWindow::RunModal(const PhaseMarks& mark) {
     dlg_->RunHandler(&CVorpaneDlg::OnInitDialog);
+    mark("loaded");
     Centre(wxBOTH);
     list_->SetFocus();
     return ShowModal();

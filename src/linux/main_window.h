@@ -13,6 +13,7 @@
 #include "app/routing_table.h"
 #include "app/vorpane_dlg.h"
 #include "linux/about_dlg.h"
+#include "linux/phase_marks.h"
 #include "linux/toggle_list.h"
 #include "linux/virtual_list_box.h"
 #include "linux/wx_services.h"
@@ -101,8 +102,8 @@ class MainWindow final : public wxDialog {
 
     // Fills the list before the window is first shown (warnings, the chooser
     // and "Could NOT be opened" come first), then runs the window until it
-    // ends.
-    int RunModal();
+    // ends; `mark` is told "loaded" once the list is filled.
+    int RunModal(const PhaseMarks& mark = {});
 
   private:
     void Dispatch(WindowEvent event, int controlId);

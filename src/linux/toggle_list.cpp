@@ -8,14 +8,14 @@
 #include "linux/virtual_list_box.h"
 
 ToggleListBehaviour::ToggleListBehaviour(VirtualListBox& list) : list_(list) {
-    buttonHandler_ = g_signal_connect(list_.TreeView(), "button-press-event",
+    buttonHandler_ = g_signal_connect(list_.RowsView(), "button-press-event",
                                       G_CALLBACK(&ToggleListBehaviour::OnButton), this);
     list_.Bind(wxEVT_KEY_DOWN, &ToggleListBehaviour::OnKey, this);
 }
 
 ToggleListBehaviour::~ToggleListBehaviour() {
     // The list would otherwise call into this object after it is gone.
-    g_signal_handler_disconnect(list_.TreeView(), buttonHandler_);
+    g_signal_handler_disconnect(list_.RowsView(), buttonHandler_);
     list_.Unbind(wxEVT_KEY_DOWN, &ToggleListBehaviour::OnKey, this);
 }
 
@@ -39,8 +39,8 @@ gboolean ToggleListBehaviour::OnButton(GtkWidget*, GdkEventButton* event, gpoint
 bool ToggleListBehaviour::IsSecondClick(const GdkEventButton& press) {
     gint time = 0;
     gint distance = 0;
-    g_object_get(gtk_widget_get_settings(GTK_WIDGET(list_.TreeView())), "gtk-double-click-time",
-                 &time, "gtk-double-click-distance", &distance, nullptr);
+    g_object_get(gtk_widget_get_settings(list_.RowsView()), "gtk-double-click-time", &time,
+                 "gtk-double-click-distance", &distance, nullptr);
     // A third click starts the next pair, as in Win32.
     const bool second = !lastWasSecond_ && press.time - lastTime_ <= static_cast<guint32>(time) &&
                         std::abs(press.x - lastX_) <= distance &&

@@ -4,19 +4,17 @@
 
 #include <gtk/gtk.h>
 
-#include "linux/list_tree_view.h"
+#include "linux/list_rows_view.h"
 #include "linux/text_layout.h"
 #include "list/row_selection.h"
 
 class CacheList;
 
-// The main window's list: a GTK tree view over the core's list, so that
-// assistive technology reads its rows as ever. It draws only the rows in
-// sight, asking the list for their texts, and shows as selected the rows
-// its selection holds; assistive technology is told the same. GTK's own
-// selection, which walks every row to select all, stays empty. Nothing is
-// made per row.
-class VirtualListBox final : public wxControl, private RowNames {
+// The main window's list: a rows view (list_rows_view.h) over the core's
+// list in a scrolled window. It draws only the rows in sight, asking the
+// list for their texts, and shows as selected the rows its selection holds;
+// assistive technology reads the same as a table. Nothing is made per row.
+class VirtualListBox final : public wxControl, private RowSource {
   public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
     ~VirtualListBox() override;
@@ -47,7 +45,7 @@ class VirtualListBox final : public wxControl, private RowNames {
     // How wide the column must be to show every row of `list` whole.
     int ColumnWidth(const CacheList& list);
 
-    GtkTreeView* TreeView() const { return tree_; }
+    GtkWidget* RowsView() const { return rows_; }
     GtkWidget* GetConnectWidget() override;
 
   protected:
@@ -55,21 +53,15 @@ class VirtualListBox final : public wxControl, private RowNames {
     void DoApplyWidgetStyle(GtkRcStyle* style) override;
 
   private:
-    static gboolean NeverSelect(GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean, gpointer);
     // Draws what changed in the rows at once.
     void PaintNow();
-    // Scrolls at once, as little as brings the row into sight.
-    void ScrollIntoView(GtkTreePath* path);
-    // Shows a model of the list's rows, or of none.
-    void SetModel(GtkTreeModel* model);
-    static void DrawRow(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model,
-                        GtkTreeIter* iter, gpointer self);
+    int RowCount() const override { return rowCount_; }
+    std::string DrawnText(int row) const override;
     std::string SpokenName(int row) const override;
     // The advance of a character in the view's font, in pixels.
     double Advance(char32_t c) const;
 
-    GtkTreeView* tree_ = nullptr;
-    GtkTreeViewColumn* column_ = nullptr;
+    GtkWidget* rows_ = nullptr;
     const CacheList* list_ = nullptr;
     int rowCount_ = 0;
     RowSelection selection_;

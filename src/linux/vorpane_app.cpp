@@ -3,6 +3,7 @@
 #include <wx/log.h>
 
 #include <malloc.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 wxIMPLEMENT_APP_NO_MAIN(CVorpaneApp);
 
 bool CVorpaneApp::OnInit() {
+    m_mark("toolkit");
     // The toolkit sees no option of ours, so its own command-line parsing is
     // left out.
     return true;
@@ -30,7 +32,8 @@ int CVorpaneApp::OnRun() {
     const std::string programName(GetAppName().fn_str());
     MainWindow window(programName, m_gameDir, m_early,
                       m_playerCacheFolder ? m_playerCacheFolder : PlayerCacheFolder());
-    window.RunModal();
+    m_mark("built");
+    window.RunModal(m_mark);
     return 0;
 }
 
@@ -63,6 +66,8 @@ int Print(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const PhaseMarks mark;
+    mark("main");
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const CommandLine line = ParseCommandLine(args);
     switch (line.action) {
@@ -76,6 +81,11 @@ int main(int argc, char** argv) {
         case CommandLine::Action::OpenWindow:
             break;
     }
+    // GDK would load the system's OpenGL driver on opening the display, to
+    // pick visuals for GL drawing that no window here does: a third of the
+    // start on a plain display. Set before any thread starts; a player's own
+    // GDK_GL stands.
+    setenv("GDK_GL", "disable", 0);
     std::optional<std::string> gameDir;
     if (line.gameDir) {
         gameDir = AbsoluteFolder(*line.gameDir);
@@ -93,7 +103,7 @@ int main(int argc, char** argv) {
     // One lookup for the worker and the window, so that --verbose tells its
     // choice once.
     const CacheFolderLookup playerCacheFolder = PlayerCacheFolder(line.verbose);
-    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, playerCacheFolder);
+    EarlyRefresh early(registry, MakeNativeFileSystem(), gameDir, playerCacheFolder, mark);
     // The toolkit gets the program's name only: every option was ours.
     char fallbackName[] = "vorpane";
     int toolkitArgc = 1;
@@ -101,6 +111,6 @@ int main(int argc, char** argv) {
     // The toolkit's messages (such as no display) go to standard error, as
     // they do when the log is made before the application object exists.
     wxLog::GetActiveTarget();
-    wxApp::SetInstance(new CVorpaneApp(gameDir, &early, playerCacheFolder));
+    wxApp::SetInstance(new CVorpaneApp(gameDir, &early, playerCacheFolder, mark));
     return wxEntry(toolkitArgc, toolkitArgv);
 }

@@ -150,6 +150,20 @@ std::string_view CacheList::Text(int index) const {
     return {row.bytes, row.textSize};
 }
 
+std::optional<std::string_view> CacheList::RecordEnd(int index, std::size_t count,
+                                                     std::string& scratch) const {
+    std::string_view folder;
+    std::string_view rest;
+    if (!RecordParts(index, folder, rest)) {
+        return std::nullopt;
+    }
+    if (rest.size() < count && !folder.empty()) {
+        scratch.assign(folder).append(rest);
+        rest = scratch;
+    }
+    return rest.substr(rest.size() - std::min(count, rest.size()));
+}
+
 bool CacheList::RecordInto(int index, std::string& record) const {
     std::string_view folder;
     std::string_view rest;

@@ -42,6 +42,11 @@ class CacheList {
     // The record as kept, without a copy: the folder it starts with (empty
     // where that is not kept apart) and the rest. False for nothing.
     bool RecordParts(int index, std::string_view& folder, std::string_view& rest) const;
+    // The last `count` bytes of the record, or all of it if shorter: for a
+    // pass over every row, a view into the list, copied into `scratch` only
+    // where the end reaches into the record's folder. Nothing as for Record.
+    std::optional<std::string_view> RecordEnd(int index, std::size_t count,
+                                              std::string& scratch) const;
 
     std::uint64_t Revision() const { return revision_; }
 

@@ -1,17 +1,43 @@
 #include "list/entry_order.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "base/ascii.h"
 
 namespace {
 
+// Where `a` and `b` first differ, eight bytes at a time: entries are
+// compared over every row, and neighbours mostly differ late, in a digit.
+std::size_t FirstDifference(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i + 8 <= common; i += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) {
+            const std::uint64_t differ = x ^ y;
+            if constexpr (std::endian::native == std::endian::little) {
+                return i + static_cast<std::size_t>(std::countr_zero(differ)) / 8;
+            } else {
+                return i + static_cast<std::size_t>(std::countl_zero(differ)) / 8;
+            }
+        }
+    }
+    while (i < common && a[i] == b[i]) {
+        ++i;
+    }
+    return i;
+}
+
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        if (a[i] == b[i]) {
-            continue;
-        }
+    for (std::size_t i = FirstDifference(a, b); i < common;
+         i += 1 + FirstDifference(a.substr(i + 1), b.substr(i + 1))) {
         const unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
         const unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
         if (x != y) {

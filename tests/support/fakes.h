@@ -114,8 +114,8 @@ struct FakeServices {
         DialogServices services{view, boxes, chooser, registry, files, exit, about, "vorpane"};
         if (playerHome) {
             services.playerCacheFolder = [home = playerHome](const std::string& gameDir,
-                                                             FileSystem& files) {
-                return CacheFolderOf(gameDir, home, files);
+                                                             FileSystem& lookIn) {
+                return CacheFolderOf(gameDir, home, lookIn);
             };
             if (unicodeFileNames) {
                 services.unicodeNames = [home = playerHome](const std::string& cacheDir) {
