@@ -431,8 +431,10 @@ int main(int argc, char** argv) {
             table.Row(kPhaseLabels[i], PhaseOf(sizes, samples, i), "ms");
         }
     }
+    // No goal of its own: at start-up the batches are marked on the worker,
+    // inside the index pass, and the rest is judged from the phase marks above.
     table.Row("in-process: batches + view load + show",
-              Each(sizes, [&](int n) { return samples[n].view[0]; }), "ms", "<= 25 ms", 25);
+              Each(sizes, [&](int n) { return samples[n].view[0]; }), "ms");
     table.Row("  batches", Each(sizes, [&](int n) { return samples[n].view[1]; }), "ms");
     table.Row("  view load", Each(sizes, [&](int n) { return samples[n].view[2]; }), "ms");
     table.Row("  show until the rows are drawn",
