@@ -65,13 +65,12 @@ void Configure(ListRowsView* view) {
                              static_cast<double>(view->count) * RowHeight(view)};
     const double pages[2] = {static_cast<double>(std::max(area.width, 0)),
                              static_cast<double>(std::max(area.height, 0))};
-    const double steps[2] = {static_cast<double>(RowHeight(view)),
-                             static_cast<double>(RowHeight(view))};
+    const double step = RowHeight(view);
     for (int axis = 0; axis < 2; ++axis) {
         if (GtkAdjustment* adjustment = view->adjustments[axis]) {
             const double upper = std::max(sizes[axis], pages[axis]);
             const double value = std::clamp(Offset(view, axis), 0.0, upper - pages[axis]);
-            gtk_adjustment_configure(adjustment, value, 0, upper, steps[axis], pages[axis] * 0.9,
+            gtk_adjustment_configure(adjustment, value, 0, upper, step, pages[axis] * 0.9,
                                      pages[axis]);
         }
     }
@@ -323,7 +322,10 @@ void PlaceCaret(GtkWidget* widget, int row) {
     const int before = view->caret;
     view->caret = row;
     ScrollTo(view, row);
-    RedrawRowsOf(widget, before);
+    // -1 would ask for every row.
+    if (before >= 0) {
+        RedrawRowsOf(widget, before);
+    }
     RedrawRowsOf(widget, row);
     AnnounceCaretMove(widget, before);
 }
